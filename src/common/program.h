@@ -1,0 +1,36 @@
+#pragma once
+
+// The program's state: every program-wide record, the platform port and the
+// two views. One object per program; tests build as many as they like.
+
+#include <string>
+
+#include "app/user_isp_data.h"
+#include "isp/isp_tally.h"
+#include "jobs/firmware_image.h"
+#include "platform/main_view.h"
+#include "platform/port.h"
+#include "platform/status_view.h"
+
+namespace updater {
+
+struct Program {
+  Program(Port& portIn, MainView& mainViewIn, StatusView& statusViewIn)
+      : port(portIn), mainView(mainViewIn), statusView(statusViewIn) {}
+
+  Port& port;
+  MainView& mainView;
+  StatusView& statusView;
+
+  /// Captions the warning and stop boxes that name no caption of their own:
+  /// the base name of the executable.
+  std::string applicationName = "updater";
+
+  /// The running log of the operator's commands, shown in the report area.
+  std::string statusLog;
+  IspTally tally;
+  UserIspData userIspData;
+  FirmwareImage firmwareImage;
+};
+
+}  // namespace updater

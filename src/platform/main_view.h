@@ -1,0 +1,27 @@
+#pragma once
+
+// The main window as the core drives it: message boxes now, the controls of
+// the dialog as the operator commands come. A backend shows them on real
+// controls (win32) or records them (sim).
+
+#include <string_view>
+
+namespace updater {
+
+/// The icon of a message box; every box has one OK button.
+enum class MessageIcon {
+  None,         // MB_OK alone
+  Stop,         // MB_ICONHAND
+  Warning,      // MB_ICONEXCLAMATION
+  Information,  // MB_ICONINFORMATION
+};
+
+class MainView {
+ public:
+  virtual ~MainView() = default;
+
+  /// Shows a modal message box and returns once the operator pressed OK.
+  virtual void messageBox(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
+};
+
+}  // namespace updater

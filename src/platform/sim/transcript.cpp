@@ -1,0 +1,21 @@
+#include "platform/sim/transcript.h"
+
+#include <utility>
+
+namespace updater {
+
+void Transcript::add(TranscriptEvent event) {
+  const bool isTrace = event.kind == EventKind::Io || event.kind == EventKind::Sleep;
+  if (isTrace && !keepTrace) return;
+  events_.push_back(std::move(event));
+}
+
+std::vector<TranscriptEvent> Transcript::ofKind(EventKind kind) const {
+  std::vector<TranscriptEvent> matching;
+  for (const auto& event : events_) {
+    if (event.kind == kind) matching.push_back(event);
+  }
+  return matching;
+}
+
+}  // namespace updater

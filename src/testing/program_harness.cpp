@@ -1,0 +1,38 @@
+#include "testing/program_harness.h"
+
+#include <algorithm>
+
+namespace updater {
+
+void ProgramHarness::loadImage(const std::vector<Byte>& image) {
+  auto& buffer = program->firmwareImage.image;
+  std::fill(buffer.begin(), buffer.end(), Byte{0});
+  std::copy(image.begin(), image.end(), buffer.begin());
+  program->firmwareImage.length = static_cast<std::uint32_t>(image.size());
+}
+
+std::vector<std::string> ProgramHarness::statusWindowOps() const {
+  std::vector<std::string> ops;
+  for (const auto& event : transcript.ofKind(EventKind::StatusWindow)) ops.push_back(event.name);
+  return ops;
+}
+
+std::vector<int> ProgramHarness::barPositions() const {
+  std::vector<int> positions;
+  for (const auto& event : transcript.ofKind(EventKind::StatusWindow)) {
+    if (event.name == "stepIt") positions.push_back(event.position);
+  }
+  return positions;
+}
+
+std::vector<Byte> testImage(std::size_t length, Byte seed) {
+  std::vector<Byte> image(length);
+  std::uint32_t state = seed;
+  for (auto& byte : image) {
+    state = state * 1103515245u + 12345u;
+    byte = static_cast<Byte>(state >> 16);
+  }
+  return image;
+}
+
+}  // namespace updater

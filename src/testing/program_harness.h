@@ -1,0 +1,38 @@
+#pragma once
+
+// A whole program on the simulated platform: transcript, virtual clock,
+// recording views and the program state over them.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/program.h"
+#include "platform/sim/recording_main_view.h"
+#include "platform/sim/recording_status_view.h"
+#include "platform/sim/sim_port.h"
+#include "platform/sim/transcript.h"
+
+namespace updater {
+
+struct ProgramHarness {
+  Transcript transcript;
+  SimPort port{transcript};
+  RecordingMainView mainView{transcript};
+  RecordingStatusView statusView{transcript};
+  std::unique_ptr<Program> program = std::make_unique<Program>(port, mainView, statusView);
+
+  /// Puts `image` at the start of the FirmwareImage buffer.
+  void loadImage(const std::vector<Byte>& image);
+
+  std::vector<TranscriptEvent> messageBoxes() const { return transcript.ofKind(EventKind::MessageBox); }
+  /// The ops of the status-window events, in order ("create", "range", ...).
+  std::vector<std::string> statusWindowOps() const;
+  /// Bar positions after each stepIt, in order.
+  std::vector<int> barPositions() const;
+};
+
+/// A deterministic test image of `length` bytes.
+std::vector<Byte> testImage(std::size_t length, Byte seed = 1);
+
+}  // namespace updater
