@@ -3,6 +3,7 @@
 // The program's state: every program-wide record, the platform port and the
 // two views. One object per program; tests build as many as they like.
 
+#include <filesystem>
 #include <string>
 
 #include "app/user_isp_data.h"
@@ -25,6 +26,11 @@ struct Program {
   /// Captions the warning and stop boxes that name no caption of their own:
   /// the base name of the executable.
   std::string applicationName = "updater";
+
+  /// Where DEVICE.TXT, SERIAL.TXT and the image files are read and SERIAL.TXT
+  /// is written: the current directory of the program, a temporary one in
+  /// tests.
+  std::filesystem::path workingDirectory = ".";
 
   /// The running log of the operator's commands, shown in the report area.
   std::string statusLog;
