@@ -226,6 +226,20 @@ TEST_F(LoadUserIspDataTest, EntriesAsTheSummaryShowsThem) {
   }
 }
 
+// Megabyte tokens, binary bytes and every key twice: the oversized value is
+// absent, the entries around it still count, the first of each pair decides.
+TEST_F(LoadUserIspDataTest, HostileFileKeepsItsGoodEntries) {
+  const std::string megabyte(1 << 20, 'x');
+  writeDeviceTxt(megabyte + "\nString_Product = \"" + megabyte + "\";\n" + std::string("\0\xFF\x1A\x80=;\"", 7) +
+                 "\nVID = \"1234\";\nVID = \"5678\";\nPID = \"" + megabyte + "\nPID = \"0001\";\n" +
+                 "ROM_setting = \"x" + megabyte);
+  const std::string summary = loadAndSummarise();
+  for (const char* line : {"\nVID            : 0x1234 \n", "\nPID            : No Active\n",
+                           "\nStr_Product    : No Active\n", "\nROM SELECT CODE: 0x00 \n"}) {
+    EXPECT_NE(summary.find(line), std::string::npos) << line << "\nsummary:" << summary;
+  }
+}
+
 struct SystemRow {
   const char* name;
   SystemInformation system;
