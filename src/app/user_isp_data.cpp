@@ -8,8 +8,8 @@ namespace updater {
 namespace {
 
 constexpr std::size_t kHexWordDigits = 4;
-/// A value whose 'x' entries are read from anywhere in the token may hold
-/// this many characters.
+/// The two settings lists may be this long; the token buffer keeps them to
+/// 252 characters in practice.
 constexpr std::size_t kListValueMaximum = 256;
 /// "ROM_setting" looks for its 'x' among the token's first five characters,
 /// the opening quote included.
