@@ -64,6 +64,9 @@ void decodeIdentify(DeviceTable& table, std::size_t slot) {
 
   copyField(data, identify_block::kUsb20FwRevision, entry.usb20FwRevision);
   copyField(data, identify_block::kFwRevisionOrg, entry.usbFwRevisionOrg);
+  // Only the Memory Stick controller has the revision; any other reader
+  // decoded into a slot that held one must not inherit it.
+  entry.msFwRevision = {};
   if (entry.usbHwRevision == kMemoryStickRevision) decodeMsFwRevision(data, entry.msFwRevision);
 }
 

@@ -37,7 +37,8 @@ SerialNumber identifySerial(const IdentifyData& identifyData);
 /// Decodes the table's identify buffer into the entry at `slot` (0..9; any
 /// other slot is left alone): marks it in use, copies the identity fields,
 /// keeps the hardware revision only when it is a known one, and fills the
-/// Memory Stick revision for the Memory Stick controller revision. Sets
+/// Memory Stick revision for the Memory Stick controller revision (zeros for
+/// every other, also over what the slot held before). Sets
 /// `hardwareRevisionText` to the six digits read, known or not. The scan
 /// fields (`letterCount`, `driveLetters`, `aspiAdapter`, `aspiTarget`) are
 /// not touched.

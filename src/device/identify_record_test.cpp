@@ -155,6 +155,19 @@ TEST(DecodeIdentify, MemoryStickRevisionOnlyForTheMemoryStickControllerWithPairs
   }
 }
 
+TEST(DecodeIdentify, AnotherReaderDecodedIntoTheSlotDoesNotInheritTheMemoryStickRevision) {
+  DeviceTable table;
+  table.identifyData = identifyBlock(sampleReader());
+  decodeIdentify(table, 9);
+  ASSERT_EQ(std::string(table.entries[9].msFwRevision.data(), 8), "MS1.02b7");
+
+  ReaderIdentity other = sampleReader();
+  other.hwRevision = {0x40, 0x53, 'A'};
+  table.identifyData = identifyBlock(other);
+  decodeIdentify(table, 9);
+  EXPECT_EQ(table.entries[9].msFwRevision, (std::array<char, 8>{}));
+}
+
 TEST(DecodeIdentify, SerialIsTheLowByteOfEachUtf16Character) {
   DeviceTable table;
   putU16(table.identifyData, 98, 0x0141);   // 'A' with a high byte
