@@ -21,7 +21,9 @@ class QuietPort : public Port {
 class QuietMainView : public MainView {
  public:
   void messageBox(std::string_view, std::string_view, MessageIcon) override { ++boxes; }
+  void setControlText(int, std::string_view) override { ++controlTexts; }
   int boxes = 0;
+  int controlTexts = 0;
 };
 
 class QuietStatusView : public StatusView {

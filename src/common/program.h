@@ -7,6 +7,9 @@
 #include <string>
 
 #include "app/user_isp_data.h"
+#include "device/access_route.h"
+#include "device/device_table.h"
+#include "device/os_mode.h"
 #include "isp/isp_tally.h"
 #include "jobs/firmware_image.h"
 #include "platform/main_view.h"
@@ -35,6 +38,16 @@ struct Program {
   /// The running log of the operator's commands, shown in the report area.
   std::string statusLog;
   IspTally tally;
+
+  /// The Windows family, detected once at start-up.
+  OsMode osMode = OsMode::Unsupported;
+  /// Route inputs besides `osMode`: the "SelfDriverSel" check box, the name
+  /// chosen in "Driver Select" and the kind of driver it names. The route
+  /// itself is derived from them at every operation (currentAccessRoute).
+  bool selfDriverChosen = false;
+  std::string selectedDriverName;
+  DriverKind driverKind = DriverKind::Other;
+  DeviceTable deviceTable;
   UserIspData userIspData;
   FirmwareImage firmwareImage;
 };

@@ -22,6 +22,11 @@ class MainView {
 
   /// Shows a modal message box and returns once the operator pressed OK.
   virtual void messageBox(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
+
+  /// Replaces the whole text of one control of the window (SetDlgItemText):
+  /// the report area (1021), the device-name field (1024) or the driver label
+  /// (1028).
+  virtual void setControlText(int controlId, std::string_view text) = 0;
 };
 
 }  // namespace updater

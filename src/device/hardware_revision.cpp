@@ -1,0 +1,26 @@
+#include "device/hardware_revision.h"
+
+#include <algorithm>
+
+namespace updater {
+
+std::string hardwareRevisionText(const HardwareRevision& revision) {
+  constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (Byte byte : revision) {
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 0x0F];
+  }
+  return text;
+}
+
+std::string_view revisionCode(std::string_view hardwareRevisionText) { return hardwareRevisionText.substr(0, 4); }
+
+bool isListedHardwareRevision(const HardwareRevision& revision) {
+  if (revision == kMemoryStickRevision || revision == kRevision3017G) return true;
+  const std::string text = hardwareRevisionText(revision);
+  return std::find(kAnyLetterRevisionCodes.begin(), kAnyLetterRevisionCodes.end(), revisionCode(text)) !=
+         kAnyLetterRevisionCodes.end();
+}
+
+}  // namespace updater
