@@ -9,6 +9,7 @@
 #include "app/user_isp_data.h"
 #include "isp/isp_tally.h"
 #include "jobs/firmware_image.h"
+#include "jobs/serial_counter.h"
 #include "platform/main_view.h"
 #include "platform/port.h"
 #include "platform/status_view.h"
@@ -37,6 +38,8 @@ struct Program {
   IspTally tally;
   UserIspData userIspData;
   FirmwareImage firmwareImage;
+  /// The counter last loaded from SERIAL.TXT or advanced; 0 at start-up.
+  SerialCounter serialCounter;
 };
 
 }  // namespace updater

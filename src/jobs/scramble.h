@@ -40,7 +40,8 @@ struct ScrambleWindow {
 };
 
 /// Writes the scrambled form of `plain` into the first plain.size() bytes of
-/// `scrambled`, positions counted from plain[0]. Returns false, writing
+/// `scrambled`, positions counted from plain[0]. An image's payload starts
+/// after its 6-byte head, so callers pass the image from offset 6 on. Returns false, writing
 /// nothing, when `scrambled` is shorter than `plain`. The buffers must not
 /// overlap.
 [[nodiscard]] bool scramble(ConstBytes plain, Bytes scrambled, ScrambleWindow window = {});
