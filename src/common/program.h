@@ -12,6 +12,7 @@
 #include "device/os_mode.h"
 #include "isp/isp_tally.h"
 #include "jobs/firmware_image.h"
+#include "jobs/serial_counter.h"
 #include "platform/main_view.h"
 #include "platform/port.h"
 #include "platform/status_view.h"
@@ -50,6 +51,8 @@ struct Program {
   DeviceTable deviceTable;
   UserIspData userIspData;
   FirmwareImage firmwareImage;
+  /// The counter last loaded from SERIAL.TXT or advanced; 0 at start-up.
+  SerialCounter serialCounter;
 };
 
 }  // namespace updater

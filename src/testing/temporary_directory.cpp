@@ -1,9 +1,10 @@
 #include "testing/temporary_directory.h"
 
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
-#include <string>
+#include <system_error>
 
 namespace updater {
 
@@ -30,6 +31,16 @@ void TemporaryDirectory::writeFile(std::string_view name, std::string_view conte
   std::ofstream file(path_ / name, std::ios::binary | std::ios::trunc);
   file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
   if (!file) throw std::runtime_error("cannot write test file " + std::string(name));
+}
+
+std::string TemporaryDirectory::readFile(std::string_view name) const {
+  std::ifstream file(path_ / name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool TemporaryDirectory::exists(std::string_view name) const {
+  std::error_code ignored;
+  return std::filesystem::exists(path_ / name, ignored);
 }
 
 void TemporaryDirectory::remove(std::string_view name) const { std::filesystem::remove_all(path_ / name); }

@@ -1,0 +1,33 @@
+#pragma once
+
+// Replacing a file whole: the new contents go to a staging file beside the
+// target, are flushed to the disk, and only then renamed over the target. A
+// crash, a full disk or a failing write leaves the target as it was; a reader
+// sees either the old contents or the new, never a part.
+//
+// The two halves are separate calls so that a test can stop between them, as
+// a crash would.
+
+#include <filesystem>
+#include <string_view>
+
+namespace updater {
+
+/// The staging file for `target`: the same name with ".new" appended, in the
+/// same directory, so that the rename stays on one volume.
+std::filesystem::path stagingPathFor(const std::filesystem::path& target);
+
+/// First half: writes `contents` to the staging file of `target` and flushes
+/// it to the disk. On false the staging file is removed again and `target` is
+/// untouched. A staging file left by an earlier crash is overwritten.
+bool stageReplacement(const std::filesystem::path& target, std::string_view contents);
+
+/// Second half: renames the staging file over `target` in one step. On false
+/// the staging file is removed and `target` is untouched.
+bool commitReplacement(const std::filesystem::path& target);
+
+/// Both halves: true when `target` now holds `contents`; on false `target`
+/// is as it was and no staging file is left.
+bool replaceFile(const std::filesystem::path& target, std::string_view contents);
+
+}  // namespace updater
