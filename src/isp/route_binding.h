@@ -59,4 +59,12 @@ class RouteBinding {
   virtual CommandChannel& channel() = 0;
 };
 
+/// The bindings of every route the program can take; the jobs ask it for
+/// the binding of the route derived at the moment they run.
+class RouteBindings {
+ public:
+  virtual ~RouteBindings() = default;
+  virtual RouteBinding& binding(AccessRoute route) = 0;
+};
+
 }  // namespace updater
