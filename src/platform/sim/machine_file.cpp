@@ -239,17 +239,23 @@ bool readDate(Context& context, const Json& json, const std::string& path, std::
   return true;
 }
 
-/// The contents of a file named relative to the machine file's folder.
+/// The contents of a file named relative to the machine file's folder. Only
+/// plain files of a bounded size are read, so a name such as a device node
+/// cannot make the reader wait or fill memory.
 bool readFile(Context& context, const Json& json, const std::string& path, std::vector<Byte>& out) {
+  constexpr std::uintmax_t kMaxFileSize = 1 << 20;
   if (!json.is_string() || json.get_ref<const std::string&>().empty()) return context.fail(path, "expected a file name");
   const std::filesystem::path name = json.get<std::string>();
   const std::filesystem::path resolved = name.is_absolute() ? name : context.folder / name;
+  const std::string quoted = "\"" + name.string() + "\"";
   std::error_code code;
-  if (std::filesystem::is_directory(resolved, code)) return context.fail(path, "\"" + name.string() + "\" is a folder");
+  if (!std::filesystem::is_regular_file(resolved, code)) return context.fail(path, "cannot read " + quoted);
+  const std::uintmax_t size = std::filesystem::file_size(resolved, code);
+  if (code) return context.fail(path, "cannot read " + quoted);
+  if (size > kMaxFileSize) return context.fail(path, quoted + " is larger than 1 MiB");
   std::ifstream file(resolved, std::ios::binary);
-  if (!file) return context.fail(path, "cannot read \"" + name.string() + "\"");
+  if (!file) return context.fail(path, "cannot read " + quoted);
   out.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  if (file.bad()) return context.fail(path, "cannot read \"" + name.string() + "\"");
   return true;
 }
 

@@ -214,6 +214,18 @@ TEST_F(MachineFileTest, FirmwareNamesResolveAgainstTheMachineFilesFolder) {
   EXPECT_EQ(loadMachineFile(folder_ / "absent.json").error.rfind("machine file: cannot read", 0), 0u);
 }
 
+TEST_F(MachineFileTest, OnlyPlainFilesOfBoundedSizeAreRead) {
+  std::filesystem::create_directories(folder_ / "images");
+  EXPECT_EQ(parse(R"({"readers": [{"firmware": "images"}]})").error, "readers[0].firmware: cannot read \"images\"");
+  writeFile("huge.bin", std::string((1 << 20) + 1, 'x'));
+  EXPECT_EQ(parse(R"({"readers": [{"firmware": "huge.bin"}]})").error,
+            "readers[0].firmware: \"huge.bin\" is larger than 1 MiB");
+  writeFile("limit.bin", std::string(1 << 20, 'x'));
+  const MachineFileResult atLimit = parse(R"({"readers": [{"firmware": "limit.bin"}]})");
+  ASSERT_TRUE(atLimit.machine) << atLimit.error;
+  EXPECT_EQ(atLimit.machine->readers[0].firmware.size(), std::size_t{1} << 20);
+}
+
 struct RejectedRow {
   const char* name;
   std::string text;
