@@ -35,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> buffer(kBufferSize);
   std::copy_n(data + 8, std::min(size - 8, kBufferSize), buffer.begin());
 
-  const updater::HandleValue drive = machine.createFile(
-      "\\\\.\\E:", updater::kGenericRead | updater::kGenericWrite,
-      updater::kFileShareRead | updater::kFileShareWrite, updater::kOpenExisting, 0);
+  const updater::HandleValue drive =
+      machine.createFile("\\\\.\\E:", updater::kGenericRead | updater::kGenericWrite,
+                         updater::kFileShareRead | updater::kFileShareWrite, updater::kOpenExisting, 0);
   updater::ConstBytes input(buffer.data(), inputSize);
   updater::Bytes output(buffer.data(), outputSize);
   // Twice: once to enter the loader, once for what follows.

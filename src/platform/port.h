@@ -56,13 +56,13 @@ inline constexpr std::uint32_t kKeyAllAccess = 0x000F003F;
 
 /// What DeviceIoControl gives back: its result and the returned-bytes word.
 struct DeviceIoResult {
-  bool ok = false;                 // the call returned nonzero
+  bool ok = false;                  // the call returned nonzero
   std::uint32_t bytesReturned = 0;  // meaningful only when ok
 };
 
 /// What RegQueryValueExA gives back.
 struct RegistryValueResult {
-  bool ok = false;        // ERROR_SUCCESS: the whole value is in the buffer
+  bool ok = false;         // ERROR_SUCCESS: the whole value is in the buffer
   std::uint32_t size = 0;  // bytes of the value (written when ok; needed when too large)
 };
 
@@ -147,8 +147,7 @@ class Port {
   /// On success the value's bytes are at the start of `buffer` and `size`
   /// says how many. On failure (no such value, or the value does not fit,
   /// then `size` is what it would need) `buffer` is left untouched.
-  virtual RegistryValueResult queryRegistryValue(RegistryKeyValue key, std::string_view valueName,
-                                                 Bytes buffer) = 0;
+  virtual RegistryValueResult queryRegistryValue(RegistryKeyValue key, std::string_view valueName, Bytes buffer) = 0;
 
   /// RegCloseKey. Returns false when `key` was not open.
   virtual bool closeRegistryKey(RegistryKeyValue key) = 0;
@@ -177,8 +176,7 @@ class Port {
   /// hands the completed block to `posting`). The block, `posting` and any
   /// buffer the block names by DataAddress must stay alive and untouched
   /// until `posting` has run. Returns the layer's immediate status byte.
-  virtual std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock,
-                                          AspiPostingRoutine& posting) = 0;
+  virtual std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) = 0;
 };
 
 }  // namespace updater

@@ -1,8 +1,8 @@
 #include "platform/port_owned.h"
 
-#include <vector>
-
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "platform/sim/sim_machine.h"
 

@@ -1,8 +1,8 @@
 #include "platform/sim/data_address_table.h"
 
-#include <vector>
-
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace updater {
 namespace {

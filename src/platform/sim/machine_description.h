@@ -107,8 +107,8 @@ inline constexpr std::array<const char*, 4> kSelfDriverNames = {"UDSKIO", "KVDKP
 
 /// The request names of the failure list and of the transcript's io events.
 inline constexpr std::array<const char*, 14> kRequestNames = {
-    "open",       "inquiry",    "deviceIdentify", "driverIdentify13", "driverIdentify03",
-    "identifyA",  "identifyB",  "fwRevision",     "deviceCount",      "unitCount",
-    "blockWrite", "jumpToIsp",  "getIspStatus",   "sendIspData"};
+    "open",       "inquiry",   "deviceIdentify", "driverIdentify13", "driverIdentify03",
+    "identifyA",  "identifyB", "fwRevision",     "deviceCount",      "unitCount",
+    "blockWrite", "jumpToIsp", "getIspStatus",   "sendIspData"};
 
 }  // namespace updater

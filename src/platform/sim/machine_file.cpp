@@ -4,9 +4,8 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <set>
-
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "platform/sim/reader_identity.h"
 
@@ -21,9 +20,7 @@ std::string fieldPath(const std::string& path, std::string_view name) {
   return path.empty() ? std::string(name) : path + "." + std::string(name);
 }
 
-std::string elementPath(const std::string& path, std::size_t index) {
-  return path + "[" + std::to_string(index) + "]";
-}
+std::string elementPath(const std::string& path, std::size_t index) { return path + "[" + std::to_string(index) + "]"; }
 
 struct Context {
   std::filesystem::path folder;
@@ -198,7 +195,8 @@ bool readStatusByte(Context& context, const Json& json, const std::string& path,
 bool readHexId(Context& context, const Json& json, const std::string& path, std::uint16_t& out) {
   const bool isText = json.is_string();
   const std::string text = isText ? json.get<std::string>() : std::string();
-  const bool wellFormed = text.size() == 4 && std::all_of(text.begin(), text.end(), [](char c) { return hexDigitValue(c) >= 0; });
+  const bool wellFormed =
+      text.size() == 4 && std::all_of(text.begin(), text.end(), [](char c) { return hexDigitValue(c) >= 0; });
   if (!wellFormed) return context.fail(path, "expected 4 hexadecimal digits");
   out = static_cast<std::uint16_t>(std::stoul(text, nullptr, 16));
   return true;
@@ -211,8 +209,10 @@ bool readLetters(Context& context, const Json& json, const std::string& path, st
   std::string letters;
   for (const char character : text) {
     const char letter = static_cast<char>(character >= 'a' && character <= 'z' ? character - 'a' + 'A' : character);
-    if (letter < 'A' || letter > 'Z') return context.fail(path, std::string("'") + character + "' is not a drive letter");
-    if (letters.find(letter) != std::string::npos) return context.fail(path, std::string("drive letter ") + letter + " given twice");
+    if (letter < 'A' || letter > 'Z')
+      return context.fail(path, std::string("'") + character + "' is not a drive letter");
+    if (letters.find(letter) != std::string::npos)
+      return context.fail(path, std::string("drive letter ") + letter + " given twice");
     letters += letter;
   }
   out = std::move(letters);
@@ -244,7 +244,8 @@ bool readDate(Context& context, const Json& json, const std::string& path, std::
 /// cannot make the reader wait or fill memory.
 bool readFile(Context& context, const Json& json, const std::string& path, std::vector<Byte>& out) {
   constexpr std::uintmax_t kMaxFileSize = 1 << 20;
-  if (!json.is_string() || json.get_ref<const std::string&>().empty()) return context.fail(path, "expected a file name");
+  if (!json.is_string() || json.get_ref<const std::string&>().empty())
+    return context.fail(path, "expected a file name");
   const std::filesystem::path name = json.get<std::string>();
   const std::filesystem::path resolved = name.is_absolute() ? name : context.folder / name;
   const std::string quoted = "\"" + name.string() + "\"";
@@ -276,11 +277,62 @@ bool readChoice(Context& context, const Json& json, const std::string& path,
 
 // --- Records ------------------------------------------------------------------
 
+template <typename T>
+struct MemberOf;
+template <typename Record, typename Field>
+struct MemberOf<Field Record::*> {
+  using RecordType = Record;
+};
+
+/// A field rule's reader that reads into one member with `Read`.
+template <auto Member, auto Read>
+bool readMember(Context& context, const Json& json, const std::string& path,
+                typename MemberOf<decltype(Member)>::RecordType& record) {
+  return Read(context, json, path, record.*Member);
+}
+
+template <std::size_t Width>
+bool readTextOf(Context& context, const Json& json, const std::string& path, std::string& out) {
+  return readText(context, json, path, Width, out);
+}
+
+template <typename Element, auto ReadElement>
+bool readList(Context& context, const Json& json, const std::string& path, std::vector<Element>& out) {
+  return readArray<Element>(context, json, path, out, ReadElement);
+}
+
+bool readOptionalByteValue(Context& context, const Json& json, const std::string& path, std::optional<int>& out) {
+  int value = 0;
+  if (!readByteValue(context, json, path, value)) return false;
+  out = value;
+  return true;
+}
+
+bool readOccurrence(Context& context, const Json& json, const std::string& path, int& out) {
+  return readInt(context, json, path, 1, std::numeric_limits<int>::max(), out);
+}
+
+bool readFailureKind(Context& context, const Json& json, const std::string& path, FailureKind& out) {
+  static constexpr std::pair<const char*, FailureKind> kKinds[] = {{"transport", FailureKind::Transport},
+                                                                   {"scsiStatus", FailureKind::ScsiStatus}};
+  return readChoice(context, json, path, kKinds, out);
+}
+
+bool readAspiState(Context& context, const Json& json, const std::string& path, AspiLayerState& out) {
+  static constexpr std::pair<const char*, AspiLayerState> kStates[] = {
+      {"ready", AspiLayerState::Ready},
+      {"missing", AspiLayerState::Missing},
+      {"missingEntryPoint", AspiLayerState::MissingEntryPoint},
+      {"noAdapter", AspiLayerState::NoAdapter},
+      {"badStatus", AspiLayerState::BadStatus}};
+  return readChoice(context, json, path, kStates, out);
+}
+
 bool readWindows(Context& context, const Json& json, const std::string& path, WindowsVersion& out) {
   static constexpr FieldRule<WindowsVersion> kRules[] = {
-      {"nt", [](Context& c, const Json& j, const std::string& p, WindowsVersion& w) { return readBool(c, j, p, w.nt); }},
-      {"major", [](Context& c, const Json& j, const std::string& p, WindowsVersion& w) { return readByteValue(c, j, p, w.major); }},
-      {"minor", [](Context& c, const Json& j, const std::string& p, WindowsVersion& w) { return readByteValue(c, j, p, w.minor); }},
+      {"nt", readMember<&WindowsVersion::nt, readBool>},
+      {"major", readMember<&WindowsVersion::major, readByteValue>},
+      {"minor", readMember<&WindowsVersion::minor, readByteValue>},
   };
   return readObject(context, json, path, kRules, out);
 }
@@ -288,38 +340,48 @@ bool readWindows(Context& context, const Json& json, const std::string& path, Wi
 /// An inquiry identity; fields not given keep what `out` held.
 bool readInquiry(Context& context, const Json& json, const std::string& path, InquiryIdentity& out) {
   static constexpr FieldRule<InquiryIdentity> kRules[] = {
-      {"vendor", [](Context& c, const Json& j, const std::string& p, InquiryIdentity& i) {
-         return readText(c, j, p, identity_width::kInquiryVendor, i.vendor);
-       }},
-      {"product", [](Context& c, const Json& j, const std::string& p, InquiryIdentity& i) {
-         return readText(c, j, p, identity_width::kInquiryProduct, i.product);
-       }},
-      {"revision", [](Context& c, const Json& j, const std::string& p, InquiryIdentity& i) {
-         return readText(c, j, p, identity_width::kInquiryRevision, i.revision);
-       }},
+      {"vendor", readMember<&InquiryIdentity::vendor, readTextOf<identity_width::kInquiryVendor>>},
+      {"product", readMember<&InquiryIdentity::product, readTextOf<identity_width::kInquiryProduct>>},
+      {"revision", readMember<&InquiryIdentity::revision, readTextOf<identity_width::kInquiryRevision>>},
   };
   return readObject(context, json, path, kRules, out);
 }
 
-bool readStatusList(Context& context, const Json& json, const std::string& path, std::vector<Byte>& out) {
-  return readArray<Byte>(context, json, path, out, readStatusByte);
+/// What `identifyInquiry` does not give comes from the reader's inquiry, so
+/// it is read after it.
+bool readIdentifyInquiry(Context& context, const Json& json, const std::string& path, ReaderDescription& out) {
+  InquiryIdentity identity = out.inquiry;
+  if (!readInquiry(context, json, path, identity)) return false;
+  out.identifyInquiry = identity;
+  return true;
 }
 
-struct Answers {
-  LoaderScript& main;
-  MsLoaderScript& ms;
-};
+bool readIdentify(Context& context, const Json& json, const std::string& path, std::optional<IdentifyBlock>& out) {
+  IdentifyBlock block{};
+  if (!readFixedBytes(context, json, path, block)) return false;
+  out = block;
+  return true;
+}
 
-bool readAnswers(Context& context, const Json& json, const std::string& path, Answers& out) {
+using StatusList = std::vector<Byte>;
+
+bool readAnswers(Context& context, const Json& json, const std::string& path, ReaderDescription& out) {
+  struct Answers {
+    StatusList jump, program, verify, msJump, msTransfer, msBack;
+  };
   static constexpr FieldRule<Answers> kRules[] = {
-      {"jump", [](Context& c, const Json& j, const std::string& p, Answers& a) { return readStatusList(c, j, p, a.main.jump); }},
-      {"program", [](Context& c, const Json& j, const std::string& p, Answers& a) { return readStatusList(c, j, p, a.main.program); }},
-      {"verify", [](Context& c, const Json& j, const std::string& p, Answers& a) { return readStatusList(c, j, p, a.main.verify); }},
-      {"msJump", [](Context& c, const Json& j, const std::string& p, Answers& a) { return readStatusList(c, j, p, a.ms.jump); }},
-      {"msTransfer", [](Context& c, const Json& j, const std::string& p, Answers& a) { return readStatusList(c, j, p, a.ms.transfer); }},
-      {"msBack", [](Context& c, const Json& j, const std::string& p, Answers& a) { return readStatusList(c, j, p, a.ms.back); }},
+      {"jump", readMember<&Answers::jump, readList<Byte, readStatusByte>>},
+      {"program", readMember<&Answers::program, readList<Byte, readStatusByte>>},
+      {"verify", readMember<&Answers::verify, readList<Byte, readStatusByte>>},
+      {"msJump", readMember<&Answers::msJump, readList<Byte, readStatusByte>>},
+      {"msTransfer", readMember<&Answers::msTransfer, readList<Byte, readStatusByte>>},
+      {"msBack", readMember<&Answers::msBack, readList<Byte, readStatusByte>>},
   };
-  return readObject(context, json, path, kRules, out);
+  Answers answers;
+  if (!readObject(context, json, path, kRules, answers)) return false;
+  out.answers = {answers.jump, answers.program, answers.verify};
+  out.msAnswers = {answers.msJump, answers.msTransfer, answers.msBack};
+  return true;
 }
 
 bool readRequestName(Context& context, const Json& json, const std::string& path, std::string& out) {
@@ -332,14 +394,10 @@ bool readRequestName(Context& context, const Json& json, const std::string& path
 }
 
 bool readFailure(Context& context, const Json& json, const std::string& path, InjectedFailure& out) {
-  static constexpr std::pair<const char*, FailureKind> kKinds[] = {{"transport", FailureKind::Transport},
-                                                                   {"scsiStatus", FailureKind::ScsiStatus}};
   static constexpr FieldRule<InjectedFailure> kRules[] = {
-      {"command", [](Context& c, const Json& j, const std::string& p, InjectedFailure& f) { return readRequestName(c, j, p, f.command); }},
-      {"occurrence", [](Context& c, const Json& j, const std::string& p, InjectedFailure& f) {
-         return readInt(c, j, p, 1, std::numeric_limits<int>::max(), f.occurrence);
-       }},
-      {"kind", [](Context& c, const Json& j, const std::string& p, InjectedFailure& f) { return readChoice(c, j, p, kKinds, f.kind); }},
+      {"command", readMember<&InjectedFailure::command, readRequestName>},
+      {"occurrence", readMember<&InjectedFailure::occurrence, readOccurrence>},
+      {"kind", readMember<&InjectedFailure::kind, readFailureKind>},
   };
   out = InjectedFailure{};
   if (!readObject(context, json, path, kRules, out)) return false;
@@ -347,14 +405,12 @@ bool readFailure(Context& context, const Json& json, const std::string& path, In
   return true;
 }
 
-bool readSkip(Context& context, const Json& json, const std::string& path, std::pair<std::uint32_t, std::uint32_t>& out) {
+using Skip = std::pair<std::uint32_t, std::uint32_t>;
+
+bool readSkip(Context& context, const Json& json, const std::string& path, Skip& out) {
   if (!json.is_array() || json.size() != 2) return context.fail(path, "expected [offset, length]");
   return readU32(context, json[0], elementPath(path, 0), out.first) &&
          readU32(context, json[1], elementPath(path, 1), out.second);
-}
-
-bool readTarget(Context& context, const Json& json, const std::string& path, int& out) {
-  return readByteValue(context, json, path, out);
 }
 
 bool readDriverName(Context& context, const Json& json, const std::string& path, std::string& out) {
@@ -367,76 +423,37 @@ bool readDriverName(Context& context, const Json& json, const std::string& path,
 }
 
 // The reader fields that build the identify block; `identify` replaces them all.
-constexpr const char* kIdentityFields[] = {"vendorId",   "productId",   "manufacturer",    "product",
-                                           "serial",     "identifyInquiry", "fwRevision", "usb20FwRevision",
-                                           "fwRevisionOrg", "hwRevision", "msRevision",     "msLoaderRevision"};
-
-using ReaderRule = FieldRule<ReaderDescription>;
+constexpr const char* kIdentityFields[] = {"vendorId",      "productId",       "manufacturer", "product",
+                                           "serial",        "identifyInquiry", "fwRevision",   "usb20FwRevision",
+                                           "fwRevisionOrg", "hwRevision",      "msRevision",   "msLoaderRevision"};
 
 bool readReaderFields(Context& context, const Json& json, const std::string& path, ReaderDescription& out) {
-  static constexpr ReaderRule kRules[] = {
-      {"letters", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) { return readLetters(c, j, p, r.letters); }},
-      {"units", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         int units = 0;
-         if (!readByteValue(c, j, p, units)) return false;
-         r.units = units;
-         return true;
-       }},
-      {"inquiry", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) { return readInquiry(c, j, p, r.inquiry); }},
-      {"vendorId", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) { return readHexId(c, j, p, r.vendorId); }},
-      {"productId", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) { return readHexId(c, j, p, r.productId); }},
-      {"manufacturer", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         return readText(c, j, p, identity_width::kManufacturer, r.manufacturer);
-       }},
-      {"product", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         return readText(c, j, p, identity_width::kProduct, r.product);
-       }},
-      {"serial", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         return readText(c, j, p, identity_width::kSerial, r.serial);
-       }},
-      // After "inquiry": what it does not give comes from the reader's inquiry.
-      {"identifyInquiry", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         InquiryIdentity identity = r.inquiry;
-         if (!readInquiry(c, j, p, identity)) return false;
-         r.identifyInquiry = identity;
-         return true;
-       }},
-      {"fwRevision", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) { return readFixedBytes(c, j, p, r.fwRevision); }},
-      {"usb20FwRevision", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         return readFixedBytes(c, j, p, r.usb20FwRevision);
-       }},
-      {"fwRevisionOrg", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         return readFixedBytes(c, j, p, r.fwRevisionOrg);
-       }},
-      {"hwRevision", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) { return readFixedBytes(c, j, p, r.hwRevision); }},
-      {"msRevision", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         return readText(c, j, p, identity_width::kMsRevision, r.msRevision);
-       }},
-      {"msLoaderRevision", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         return readText(c, j, p, identity_width::kMsRevision, r.msLoaderRevision);
-       }},
-      {"identify", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         IdentifyBlock block{};
-         if (!readFixedBytes(c, j, p, block)) return false;
-         r.identify = block;
-         return true;
-       }},
-      {"firmware", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) { return readFile(c, j, p, r.firmware); }},
-      {"msFirmware", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) { return readFile(c, j, p, r.msFirmware); }},
-      {"answers", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         Answers answers{r.answers, r.msAnswers};
-         return readAnswers(c, j, p, answers);
-       }},
-      {"failures", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         return readArray<InjectedFailure>(c, j, p, r.failures, readFailure);
-       }},
-      {"compareSkips", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         return readArray<std::pair<std::uint32_t, std::uint32_t>>(c, j, p, r.compareSkips, readSkip);
-       }},
-      {"aspiAdapter", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) { return readByteValue(c, j, p, r.aspiAdapter); }},
-      {"aspiTargets", [](Context& c, const Json& j, const std::string& p, ReaderDescription& r) {
-         return readArray<int>(c, j, p, r.aspiTargets, readTarget);
-       }},
+  using R = ReaderDescription;
+  namespace width = identity_width;
+  static constexpr FieldRule<R> kRules[] = {
+      {"letters", readMember<&R::letters, readLetters>},
+      {"units", readMember<&R::units, readOptionalByteValue>},
+      {"inquiry", readMember<&R::inquiry, readInquiry>},
+      {"vendorId", readMember<&R::vendorId, readHexId>},
+      {"productId", readMember<&R::productId, readHexId>},
+      {"manufacturer", readMember<&R::manufacturer, readTextOf<width::kManufacturer>>},
+      {"product", readMember<&R::product, readTextOf<width::kProduct>>},
+      {"serial", readMember<&R::serial, readTextOf<width::kSerial>>},
+      {"identifyInquiry", readIdentifyInquiry},
+      {"fwRevision", readMember<&R::fwRevision, readFixedBytes<8>>},
+      {"usb20FwRevision", readMember<&R::usb20FwRevision, readFixedBytes<8>>},
+      {"fwRevisionOrg", readMember<&R::fwRevisionOrg, readFixedBytes<4>>},
+      {"hwRevision", readMember<&R::hwRevision, readFixedBytes<3>>},
+      {"msRevision", readMember<&R::msRevision, readTextOf<width::kMsRevision>>},
+      {"msLoaderRevision", readMember<&R::msLoaderRevision, readTextOf<width::kMsRevision>>},
+      {"identify", readMember<&R::identify, readIdentify>},
+      {"firmware", readMember<&R::firmware, readFile>},
+      {"msFirmware", readMember<&R::msFirmware, readFile>},
+      {"answers", readAnswers},
+      {"failures", readMember<&R::failures, readList<InjectedFailure, readFailure>>},
+      {"compareSkips", readMember<&R::compareSkips, readList<Skip, readSkip>>},
+      {"aspiAdapter", readMember<&R::aspiAdapter, readByteValue>},
+      {"aspiTargets", readMember<&R::aspiTargets, readList<int, readByteValue>>},
   };
   return readObject(context, json, path, kRules, out);
 }
@@ -444,40 +461,24 @@ bool readReaderFields(Context& context, const Json& json, const std::string& pat
 bool readReader(Context& context, const Json& json, const std::string& path, ReaderDescription& out) {
   out = ReaderDescription{};
   if (!readReaderFields(context, json, path, out)) return false;
-  if (json.contains("identify")) {
-    for (const char* field : kIdentityFields) {
-      if (json.contains(field)) {
-        return context.fail(fieldPath(path, "identify"), std::string("given together with \"") + field + "\"");
-      }
+  for (const char* field : kIdentityFields) {
+    if (json.contains("identify") && json.contains(field)) {
+      return context.fail(fieldPath(path, "identify"), std::string("given together with \"") + field + "\"");
     }
   }
   return true;
 }
 
 bool readMachineFields(Context& context, const Json& json, MachineDescription& out) {
-  static constexpr std::pair<const char*, AspiLayerState> kAspiStates[] = {
-      {"ready", AspiLayerState::Ready},
-      {"missing", AspiLayerState::Missing},
-      {"missingEntryPoint", AspiLayerState::MissingEntryPoint},
-      {"noAdapter", AspiLayerState::NoAdapter},
-      {"badStatus", AspiLayerState::BadStatus}};
-  static constexpr FieldRule<MachineDescription> kRules[] = {
-      {"windows", [](Context& c, const Json& j, const std::string& p, MachineDescription& m) { return readWindows(c, j, p, m.windows); }},
-      {"date", [](Context& c, const Json& j, const std::string& p, MachineDescription& m) { return readDate(c, j, p, m.date); }},
-      {"drives", [](Context& c, const Json& j, const std::string& p, MachineDescription& m) { return readLetters(c, j, p, m.drives); }},
-      {"selfDrivers", [](Context& c, const Json& j, const std::string& p, MachineDescription& m) {
-         return readArray<std::string>(c, j, p, m.selfDrivers, readDriverName);
-       }},
-      {"selfDriverDeviceCount", [](Context& c, const Json& j, const std::string& p, MachineDescription& m) {
-         int count = 0;
-         if (!readByteValue(c, j, p, count)) return false;
-         m.selfDriverDeviceCount = count;
-         return true;
-       }},
-      {"aspi", [](Context& c, const Json& j, const std::string& p, MachineDescription& m) { return readChoice(c, j, p, kAspiStates, m.aspi); }},
-      {"readers", [](Context& c, const Json& j, const std::string& p, MachineDescription& m) {
-         return readArray<ReaderDescription>(c, j, p, m.readers, readReader);
-       }},
+  using M = MachineDescription;
+  static constexpr FieldRule<M> kRules[] = {
+      {"windows", readMember<&M::windows, readWindows>},
+      {"date", readMember<&M::date, readDate>},
+      {"drives", readMember<&M::drives, readLetters>},
+      {"selfDrivers", readMember<&M::selfDrivers, readList<std::string, readDriverName>>},
+      {"selfDriverDeviceCount", readMember<&M::selfDriverDeviceCount, readOptionalByteValue>},
+      {"aspi", readMember<&M::aspi, readAspiState>},
+      {"readers", readMember<&M::readers, readList<ReaderDescription, readReader>>},
   };
   return readObject(context, json, "", kRules, out);
 }
@@ -505,15 +506,23 @@ class RepeatedFieldFinder {
  public:
   bool operator()(int, Json::parse_event_t event, const Json& parsed) {
     switch (event) {
-      case Json::parse_event_t::object_start: frames_.push_back({false, 0, {}, {}}); break;
-      case Json::parse_event_t::array_start: frames_.push_back({true, 0, {}, {}}); break;
-      case Json::parse_event_t::key: noteKey(parsed.get<std::string>()); break;
+      case Json::parse_event_t::object_start:
+        frames_.push_back({false, 0, {}, {}});
+        break;
+      case Json::parse_event_t::array_start:
+        frames_.push_back({true, 0, {}, {}});
+        break;
+      case Json::parse_event_t::key:
+        noteKey(parsed.get<std::string>());
+        break;
       case Json::parse_event_t::object_end:
       case Json::parse_event_t::array_end:
         if (!frames_.empty()) frames_.pop_back();
         countElement();
         break;
-      case Json::parse_event_t::value: countElement(); break;
+      case Json::parse_event_t::value:
+        countElement();
+        break;
     }
     return true;
   }

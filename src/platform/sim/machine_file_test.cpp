@@ -1,11 +1,11 @@
 #include "platform/sim/machine_file.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/sim/sim_machine.h"
 #include "testing/pass_through_request.h"
@@ -157,7 +157,8 @@ TEST_F(MachineFileTest, EveryOtherFieldIsRead) {
        "failures": [{"command": "getIspStatus", "occurrence": 3, "kind": "scsiStatus"}, {"command": "open"}],
        "compareSkips": [[0, 16], [4096, 4294967295]],
        "aspiAdapter": 1, "aspiTargets": [0, 1]},
-      {"letters": "H", "identify": ")" + identify + R"("}
+      {"letters": "H", "identify": ")" +
+                           identify + R"("}
     ]
   })";
   const MachineFileResult result = parse(text);
@@ -279,16 +280,23 @@ TEST_F(MachineFileTest, RejectedMachineFilesNameTheFieldAndItsPath) {
        "readers[0].msRevision: longer than 8 characters"},
       {"character beyond one byte", R"({"readers": [{"product": "\u20ac"}]})",
        "readers[0].product: holds a character that is not a single byte (beyond U+00FF)"},
-      {"vendor id too short", R"({"readers": [{"vendorId": "123"}]})", "readers[0].vendorId: expected 4 hexadecimal digits"},
-      {"vendor id not hex", R"({"readers": [{"vendorId": "12G4"}]})", "readers[0].vendorId: expected 4 hexadecimal digits"},
-      {"vendor id a number", R"({"readers": [{"productId": 1234}]})", "readers[0].productId: expected 4 hexadecimal digits"},
+      {"vendor id too short", R"({"readers": [{"vendorId": "123"}]})",
+       "readers[0].vendorId: expected 4 hexadecimal digits"},
+      {"vendor id not hex", R"({"readers": [{"vendorId": "12G4"}]})",
+       "readers[0].vendorId: expected 4 hexadecimal digits"},
+      {"vendor id a number", R"({"readers": [{"productId": 1234}]})",
+       "readers[0].productId: expected 4 hexadecimal digits"},
       {"bad hex digit", R"({"readers": [{"fwRevision": "01 02 03 07 0g 19 00 00"}]})",
-       "readers[0].fwRevision: bad hexadecimal byte text at character 13 (two digits per byte, blanks only between bytes)"},
+       "readers[0].fwRevision: bad hexadecimal byte text at character 13 (two digits per byte, blanks only between "
+       "bytes)"},
       {"blank inside a byte", R"({"readers": [{"hwRevision": "40 2 3 41"}]})",
-       "readers[0].hwRevision: bad hexadecimal byte text at character 4 (two digits per byte, blanks only between bytes)"},
+       "readers[0].hwRevision: bad hexadecimal byte text at character 4 (two digits per byte, blanks only between "
+       "bytes)"},
       {"odd digit count", R"({"readers": [{"hwRevision": "40234"}]})",
-       "readers[0].hwRevision: bad hexadecimal byte text at character 5 (two digits per byte, blanks only between bytes)"},
-      {"too few bytes", R"({"readers": [{"hwRevision": "40 23"}]})", "readers[0].hwRevision: expected 3 bytes, found 2"},
+       "readers[0].hwRevision: bad hexadecimal byte text at character 5 (two digits per byte, blanks only between "
+       "bytes)"},
+      {"too few bytes", R"({"readers": [{"hwRevision": "40 23"}]})",
+       "readers[0].hwRevision: expected 3 bytes, found 2"},
       {"too many bytes", R"({"readers": [{"fwRevisionOrg": "01 02 03 04 05"}]})",
        "readers[0].fwRevisionOrg: expected 4 bytes, found 5"},
       {"short identify", R"({"readers": [{"identify": "00 01"}]})", "readers[0].identify: expected 528 bytes, found 2"},

@@ -25,18 +25,18 @@ IdentifyBlock identifyBlock(const ReaderDescription& reader, bool msInLoader = f
 
 /// Byte offsets of the identify block.
 namespace identify_offset {
-inline constexpr std::size_t kVendorId = 8;         // u16
-inline constexpr std::size_t kProductId = 10;       // u16
-inline constexpr std::size_t kManufacturer = 46;    // 24 characters, NUL-padded
-inline constexpr std::size_t kProduct = 72;         // 16 characters, NUL-padded
-inline constexpr std::size_t kSerial = 98;          // 12 UTF-16LE characters, NUL-padded
-inline constexpr std::size_t kFwRevision = 148;     // 8 bytes
-inline constexpr std::size_t kInquiryProduct = 156; // 16 characters, blank-padded
-inline constexpr std::size_t kInquiryVendor = 176;  // 8 characters, blank-padded
+inline constexpr std::size_t kVendorId = 8;           // u16
+inline constexpr std::size_t kProductId = 10;         // u16
+inline constexpr std::size_t kManufacturer = 46;      // 24 characters, NUL-padded
+inline constexpr std::size_t kProduct = 72;           // 16 characters, NUL-padded
+inline constexpr std::size_t kSerial = 98;            // 12 UTF-16LE characters, NUL-padded
+inline constexpr std::size_t kFwRevision = 148;       // 8 bytes
+inline constexpr std::size_t kInquiryProduct = 156;   // 16 characters, blank-padded
+inline constexpr std::size_t kInquiryVendor = 176;    // 8 characters, blank-padded
 inline constexpr std::size_t kInquiryRevision = 184;  // 4 characters, blank-padded
-inline constexpr std::size_t kMsRevision = 188;     // 4 words, two characters each, first in the high byte
-inline constexpr std::size_t kFwRevisionOrg = 378;  // 4 bytes
-inline constexpr std::size_t kHwRevision = 382;     // 3 bytes
+inline constexpr std::size_t kMsRevision = 188;       // 4 words, two characters each, first in the high byte
+inline constexpr std::size_t kFwRevisionOrg = 378;    // 4 bytes
+inline constexpr std::size_t kHwRevision = 382;       // 3 bytes
 inline constexpr std::size_t kUsb20FwRevision = 520;  // 8 bytes
 }  // namespace identify_offset
 

@@ -1,9 +1,9 @@
 #include "platform/sim/reader_identity.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace updater {
 namespace {

@@ -19,9 +19,9 @@ constexpr std::string_view kSendCommandName = "SendASPI32Command";
 constexpr ModuleValue kAspiModule{0x10000000};
 constexpr EntryPointValue kSupportInfoEntry{0x10001000};
 constexpr EntryPointValue kSendCommandEntry{0x10002000};
-constexpr std::uint32_t kAspiReady = 0x01;        // SS_COMP
-constexpr std::uint32_t kAspiFailedInit = 0xE4;   // SS_FAILED_INIT
-constexpr std::uint32_t kAspiError = 0x04;        // SS_ERR
+constexpr std::uint32_t kAspiReady = 0x01;       // SS_COMP
+constexpr std::uint32_t kAspiFailedInit = 0xE4;  // SS_FAILED_INIT
+constexpr std::uint32_t kAspiError = 0x04;       // SS_ERR
 constexpr std::size_t kSrbStatus = 1;
 constexpr std::uint32_t kDriveAccess = kGenericRead | kGenericWrite;
 constexpr std::uint32_t kDriveShare = kFileShareRead | kFileShareWrite;
@@ -169,14 +169,14 @@ HandleValue SimMachine::createFile(std::string_view name, std::uint32_t access, 
   return openSelfDriver(name, device, access, shareMode, disposition, flags);
 }
 
-HandleValue SimMachine::openDrive(std::string_view name, char letter, std::uint32_t access,
-                                  std::uint32_t shareMode, std::uint32_t disposition, std::uint32_t flags) {
+HandleValue SimMachine::openDrive(std::string_view name, char letter, std::uint32_t access, std::uint32_t shareMode,
+                                  std::uint32_t disposition, std::uint32_t flags) {
   if (!driveExists(letter)) return HandleValue::Invalid;
-  const std::string problem = checkArguments("CreateFileA " + std::string(name),
-                                             {{"dwDesiredAccess", access, kDriveAccess},
-                                              {"dwShareMode", shareMode, kDriveShare},
-                                              {"dwCreationDisposition", disposition, kOpenExisting},
-                                              {"dwFlagsAndAttributes", flags, 0}});
+  const std::string problem =
+      checkArguments("CreateFileA " + std::string(name), {{"dwDesiredAccess", access, kDriveAccess},
+                                                          {"dwShareMode", shareMode, kDriveShare},
+                                                          {"dwCreationDisposition", disposition, kOpenExisting},
+                                                          {"dwFlagsAndAttributes", flags, 0}});
   if (!problem.empty()) {
     violation(problem);
     return HandleValue::Invalid;
@@ -201,11 +201,11 @@ HandleValue SimMachine::openSelfDriver(std::string_view name, std::string_view b
   // Only the dynamic driver of Windows 98/ME is opened delete-on-close.
   const bool deleteOnCloseAllowed = !description_.windows.nt && equalNoCase(baseName, "KV20DISK");
   const std::uint32_t expectedFlags = deleteOnCloseAllowed && flags == kFileFlagDeleteOnClose ? flags : 0;
-  const std::string problem = checkArguments("CreateFileA " + std::string(name),
-                                             {{"dwDesiredAccess", access, kDriveAccess},
-                                              {"dwShareMode", shareMode, 0},
-                                              {"dwCreationDisposition", disposition, kOpenExisting},
-                                              {"dwFlagsAndAttributes", flags, expectedFlags}});
+  const std::string problem =
+      checkArguments("CreateFileA " + std::string(name), {{"dwDesiredAccess", access, kDriveAccess},
+                                                          {"dwShareMode", shareMode, 0},
+                                                          {"dwCreationDisposition", disposition, kOpenExisting},
+                                                          {"dwFlagsAndAttributes", flags, expectedFlags}});
   if (!problem.empty()) {
     violation(problem);
     return HandleValue::Invalid;
@@ -265,8 +265,9 @@ DeviceIoResult SimMachine::passThrough(const OpenDevice& device, std::uint32_t c
   const PassThroughAnswer answer =
       device.reader != nullptr ? answerFromReader(*device.reader, request) : answerFromPlainDisk(request);
 
-  TranscriptEvent event = ioEvent(device.route, requestName(request), device.reader != nullptr ? device.reader->number : 0,
-                                  answer.completed && answer.scsiStatus == 0);
+  TranscriptEvent event =
+      ioEvent(device.route, requestName(request), device.reader != nullptr ? device.reader->number : 0,
+              answer.completed && answer.scsiStatus == 0);
   event.cdb = hexDigits(request.cdb);
   event.length = request.transferLength;
   event.status = answer.ispStatus;
@@ -296,8 +297,7 @@ RegistryKeyValue SimMachine::openRegistryKey(std::string_view subKey, std::uint3
   return key;
 }
 
-RegistryValueResult SimMachine::queryRegistryValue(RegistryKeyValue key, std::string_view valueName,
-                                                   Bytes buffer) {
+RegistryValueResult SimMachine::queryRegistryValue(RegistryKeyValue key, std::string_view valueName, Bytes buffer) {
   const auto open = registryKeys_.find(key);
   if (open == registryKeys_.end()) {
     violation("RegQueryValueExA: key " + hexValue(static_cast<std::uint32_t>(key)) + " is not open");
@@ -355,14 +355,16 @@ std::uint32_t SimMachine::getAspi32SupportInfo(EntryPointValue entry) {
     adapters = std::max(adapters, static_cast<std::uint32_t>(reader.description.aspiAdapter) + 1);
   }
   switch (description_.aspi) {
-    case AspiLayerState::NoAdapter: return kAspiReady << 8;
-    case AspiLayerState::BadStatus: return kAspiFailedInit << 8 | (adapters & 0xFF);
-    default: return kAspiReady << 8 | (adapters & 0xFF);
+    case AspiLayerState::NoAdapter:
+      return kAspiReady << 8;
+    case AspiLayerState::BadStatus:
+      return kAspiFailedInit << 8 | (adapters & 0xFF);
+    default:
+      return kAspiReady << 8 | (adapters & 0xFF);
   }
 }
 
-std::uint32_t SimMachine::sendAspi32Command(EntryPointValue entry, Bytes requestBlock,
-                                            AspiPostingRoutine& posting) {
+std::uint32_t SimMachine::sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) {
   if (entry != kSendCommandEntry || moduleLoads_ == 0) {
     violation("SendASPI32Command: called without a loaded ASPI module");
     return kAspiError;

@@ -85,10 +85,10 @@ class SimMachine : public Port {
 
  private:
   struct OpenDevice {
-    std::string name;       // as opened, for violation texts
-    SimReader* reader;      // the reader on a drive letter; none for a plain drive or a driver
+    std::string name;   // as opened, for violation texts
+    SimReader* reader;  // the reader on a drive letter; none for a plain drive or a driver
     bool isDrive;
-    const char* route;      // of its io events
+    const char* route;  // of its io events
   };
 
   HandleValue openDrive(std::string_view name, char letter, std::uint32_t access, std::uint32_t shareMode,

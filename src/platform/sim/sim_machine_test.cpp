@@ -1,9 +1,9 @@
 #include "platform/sim/sim_machine.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/port_owned.h"
 #include "testing/pass_through_request.h"
@@ -125,8 +125,7 @@ TEST_F(SimMachineTest, OpenArgumentsAreChecked) {
        "CreateFileA \\\\.\\E:: dwFlagsAndAttributes 0x4000000, expected 0x0"},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(machine_.createFile("\\\\.\\E:", row.access, row.share, row.disposition, row.flags),
-              HandleValue::Invalid)
+    EXPECT_EQ(machine_.createFile("\\\\.\\E:", row.access, row.share, row.disposition, row.flags), HandleValue::Invalid)
         << row.name;
     EXPECT_EQ(machine_.violations().back(), row.violation) << row.name;
   }
@@ -178,11 +177,8 @@ TEST(SimMachine, VersionWordFollowsTheWindowsFields) {
     std::uint32_t word;
   };
   const Row rows[] = {
-      {"XP", {true, 5, 1}, 0x00000105},
-      {"2000", {true, 5, 0}, 0x00000005},
-      {"Vista", {true, 6, 0}, 0x00000006},
-      {"98", {false, 4, 10}, 0x80000A04},
-      {"ME", {false, 4, 90}, 0x80005A04},
+      {"XP", {true, 5, 1}, 0x00000105},   {"2000", {true, 5, 0}, 0x00000005}, {"Vista", {true, 6, 0}, 0x00000006},
+      {"98", {false, 4, 10}, 0x80000A04}, {"ME", {false, 4, 90}, 0x80005A04},
   };
   for (const auto& row : rows) {
     Transcript transcript;
@@ -230,8 +226,7 @@ TEST(SimMachine, SelfDriversOpenByTheirBaseNameWhenInstalled) {
   EXPECT_NE(dynamic, HandleValue::Invalid);
   EXPECT_EQ(machine.createFile("\\\\.\\UDSKIO", kDriveAccess, 0, kOpenExisting, kFileFlagDeleteOnClose),
             HandleValue::Invalid);
-  EXPECT_EQ(machine.violations().back(),
-            "CreateFileA \\\\.\\UDSKIO: dwFlagsAndAttributes 0x4000000, expected 0x0");
+  EXPECT_EQ(machine.violations().back(), "CreateFileA \\\\.\\UDSKIO: dwFlagsAndAttributes 0x4000000, expected 0x0");
   EXPECT_EQ(machine.createFile("\\\\.\\UDSKIO", kDriveAccess, kDriveShare, kOpenExisting, 0), HandleValue::Invalid);
   EXPECT_EQ(machine.violations().back(), "CreateFileA \\\\.\\UDSKIO: dwShareMode 0x3, expected 0x0");
 
@@ -252,8 +247,8 @@ TEST(SimMachine, RegistryAnswersWhatWasPutIntoIt) {
   machine.registry[key]["CurrentDriveLetterAssignment"] = {'E', 0};
 
   EXPECT_EQ(machine.openRegistryKey("Enum\\SCSI\\missing", kKeyAllAccess), RegistryKeyValue::None);
-  UniqueRegistryKey opened(machine, machine.openRegistryKey("enum\\scsi\\GENERIC_USB_Reader_____1\\usbstor&disk&000",
-                                                            kKeyAllAccess));
+  UniqueRegistryKey opened(
+      machine, machine.openRegistryKey("enum\\scsi\\GENERIC_USB_Reader_____1\\usbstor&disk&000", kKeyAllAccess));
   ASSERT_TRUE(opened.isOpen());
   EXPECT_EQ(machine.openRegistryKeyCount(), 1u);
 

@@ -101,8 +101,7 @@ constexpr PassThroughCommand kCommands[] = {
     {"deviceIdentify", kDeviceIdentifyBlock, 0, 2, spt::kScsiIoctlDataIn, 528, false, kIdentityTimeOut, false,
      answerDeviceIdentify},
     {"jumpToIsp", kJumpBlock, 0, 2, spt::kScsiIoctlDataIn, 0, false, 2, false, answerLoaderCommand},
-    {"getIspStatus", kStatusBlock, 0, 2, spt::kScsiIoctlDataIn, 8, false, kLoaderTimeOut, false,
-     answerLoaderCommand},
+    {"getIspStatus", kStatusBlock, 0, 2, spt::kScsiIoctlDataIn, 8, false, kLoaderTimeOut, false, answerLoaderCommand},
     {"sendIspData", kProgramBlock, kSendIspDataVariable, 2, spt::kScsiIoctlDataOut, 0, true, kLoaderTimeOut, true,
      answerLoaderCommand},
     {"sendIspData", kVerifyBlock, kSendIspDataVariable, 2, spt::kScsiIoctlDataOut, 0, true, kLoaderTimeOut, true,
@@ -120,9 +119,12 @@ const PassThroughCommand* findCommand(ConstBytes cdb) {
 
 std::uint32_t readField(ConstBytes bytes, std::size_t offset, std::size_t width) {
   switch (width) {
-    case 1: return getU8(bytes, offset);
-    case 2: return getU16(bytes, offset);
-    default: return getU32(bytes, offset);
+    case 1:
+      return getU8(bytes, offset);
+    case 2:
+      return getU16(bytes, offset);
+    default:
+      return getU32(bytes, offset);
   }
 }
 
@@ -152,8 +154,8 @@ struct Expected {
 };
 
 Expected expectedFor(const PassThroughCommand& command, ConstBytes cdb) {
-  const std::uint32_t transfer = command.paddedFromCdb ? paddedLength(getU16(cdb, send_isp_data::kLength))
-                                                       : command.transferLength;
+  const std::uint32_t transfer =
+      command.paddedFromCdb ? paddedLength(getU16(cdb, send_isp_data::kLength)) : command.transferLength;
   const auto dataRequest = static_cast<std::uint32_t>(spt::kDataArea) + transfer;
   return {transfer, command.inputCarriesData ? dataRequest : kHeaderLength, dataRequest};
 }
@@ -194,8 +196,7 @@ std::string checkCdb(const PassThroughCommand& command, ConstBytes field) {
   return {};
 }
 
-std::string checkSizes(const PassThroughCommand& command, const Expected& expected, ConstBytes input,
-                       Bytes output) {
+std::string checkSizes(const PassThroughCommand& command, const Expected& expected, ConstBytes input, Bytes output) {
   if (input.size() != expected.inputSize) {
     return deviation(command, "input size", static_cast<std::uint32_t>(input.size()), expected.inputSize);
   }
@@ -218,8 +219,7 @@ std::string checkZeroed(const PassThroughCommand& command, ConstBytes output) {
   return {};
 }
 
-std::string checkRequest(const PassThroughCommand& command, const Expected& expected, ConstBytes input,
-                         Bytes output) {
+std::string checkRequest(const PassThroughCommand& command, const Expected& expected, ConstBytes input, Bytes output) {
   std::string violation = checkHeader(command, expected, input);
   if (violation.empty()) violation = checkCdb(command, input.subspan(spt::kCdb, spt::kCdbFieldSize));
   if (violation.empty()) violation = checkSizes(command, expected, input, output);

@@ -1,9 +1,9 @@
 #include "platform/sim/sim_pass_through.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/sim/sim_machine.h"
 #include "testing/pass_through_request.h"
@@ -205,7 +205,8 @@ TEST_F(PassThroughTest, EachCheckedFieldRejectsADeviation) {
        "PassThrough inquiry: Length 56, expected 44"},
       {"ScsiStatus", [](PassThroughRequestBytes& r) { r.buffer[kScsiStatus] = 2; },
        "PassThrough inquiry: ScsiStatus 2, expected 0"},
-      {"PathId", [](PassThroughRequestBytes& r) { r.buffer[kPathId] = 1; }, "PassThrough inquiry: PathId 1, expected 0"},
+      {"PathId", [](PassThroughRequestBytes& r) { r.buffer[kPathId] = 1; },
+       "PassThrough inquiry: PathId 1, expected 0"},
       {"TargetId zero", [](PassThroughRequestBytes& r) { r.buffer[kTargetId] = 0; },
        "PassThrough inquiry: TargetId 0, expected 1"},
       {"Lun", [](PassThroughRequestBytes& r) { r.buffer[kLun] = 1; }, "PassThrough inquiry: Lun 1, expected 0"},
@@ -213,7 +214,8 @@ TEST_F(PassThroughTest, EachCheckedFieldRejectsADeviation) {
        "PassThrough inquiry: CdbLength 6, expected 12"},
       {"SenseInfoLength", [](PassThroughRequestBytes& r) { r.buffer[kSenseInfoLength] = 32; },
        "PassThrough inquiry: SenseInfoLength 32, expected 24"},
-      {"DataIn", [](PassThroughRequestBytes& r) { r.buffer[kDataIn] = 0; }, "PassThrough inquiry: DataIn 0, expected 1"},
+      {"DataIn", [](PassThroughRequestBytes& r) { r.buffer[kDataIn] = 0; },
+       "PassThrough inquiry: DataIn 0, expected 1"},
       {"alignment", [](PassThroughRequestBytes& r) { r.buffer[10] = 0xCC; },
        "PassThrough inquiry: alignment byte 10 204, expected 0"},
       {"DataTransferLength", [](PassThroughRequestBytes& r) { putU32(r.buffer, kDataTransferLength, 40); },
