@@ -4,8 +4,9 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <nlohmann/json.hpp>
 #include <set>
+
+#include <nlohmann/json.hpp>
 
 #include "platform/sim/reader_identity.h"
 

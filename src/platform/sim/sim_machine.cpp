@@ -243,6 +243,7 @@ DeviceIoResult SimMachine::deviceIoControl(HandleValue handle, std::uint32_t con
   } else if (found->second.isDrive) {
     result = passThrough(found->second, controlCode, input, output);
   }
+  // The self drivers' requests are not simulated yet: they fail.
   // A data address is good for the request it was made for.
   dataAddresses_.clear();
   return result;

@@ -66,6 +66,14 @@ TEST_F(PassThroughTest, PlainDiskAnswersInquiryAndFailsEverythingElse) {
   EXPECT_FALSE(exchange('C', identify).ok);
   EXPECT_EQ(identify.data(528), std::vector<Byte>(528, 0)) << "nothing written on failure";
   EXPECT_TRUE(machine_.violations().empty());
+
+  const auto inquiries = machine_.requests("inquiry");
+  ASSERT_EQ(inquiries.size(), 1u);
+  EXPECT_EQ(inquiries[0].reader, 0) << "no reader on C";
+  EXPECT_EQ(inquiries[0].cdb, "120000002400000000000000");
+  EXPECT_EQ(inquiries[0].length, 36u);
+  EXPECT_TRUE(inquiries[0].ok);
+  EXPECT_FALSE(machine_.requests("deviceIdentify")[0].ok);
 }
 
 TEST_F(PassThroughTest, ReaderAnswersInquiryOnEachOfItsLetters) {
