@@ -1,7 +1,7 @@
 #pragma once
 
-// The machine file: a simulated PC as one JSON object (see the machine-file
-// contract of the console front end). Every field is optional and has its
+// The machine file: a simulated PC as one JSON object, the format the console
+// front end takes with --machine. Every field is optional and has its
 // default; an unknown or repeated field, a value of the wrong type or out of
 // range, a text longer than its field, bad hexadecimal text or a file that
 // cannot be read is an error that names the field and its path

@@ -13,7 +13,7 @@
 namespace updater {
 namespace {
 
-// The example machine of the machine-file contract.
+// The example machine the console front end documents.
 constexpr const char* kExample = R"({
   "windows": {"nt": true, "major": 5, "minor": 1},
   "date": "2007-12-25",
