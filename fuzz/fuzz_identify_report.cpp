@@ -17,7 +17,7 @@
 #include "device/slot_assignment.h"
 #include "platform/sim/recording_main_view.h"
 #include "platform/sim/recording_status_view.h"
-#include "platform/sim/sim_port.h"
+#include "platform/sim/sim_machine.h"
 #include "platform/sim/transcript.h"
 
 namespace updater {
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace updater;
   Transcript transcript;
   transcript.keepTrace = false;
-  SimPort port(transcript);
+  SimMachine port(transcript);
   RecordingMainView mainView(transcript);
   RecordingStatusView statusView(transcript);
   Program program(port, mainView, statusView);

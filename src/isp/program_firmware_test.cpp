@@ -62,7 +62,7 @@ TEST_F(ProgramFirmwareTest, SuccessLogsThreeLinesCountsOnceAndShowsNoBox) {
   EXPECT_EQ(tally().errorCount, 0u);
   EXPECT_TRUE(harness_.messageBoxes().empty());
   EXPECT_EQ(loader_.flash, image_);
-  EXPECT_EQ(harness_.port.sleeps(), std::vector<std::uint32_t>{100});
+  EXPECT_EQ(harness_.machine.sleeps(), std::vector<std::uint32_t>{100});
   EXPECT_EQ(harness_.statusView.label(), "    ISP status : ");
   EXPECT_EQ(harness_.statusView.text(), log());
   expectClosedAndNoWindow();
@@ -280,7 +280,7 @@ TEST(ProgramFirmwareRoutes, AspiWaitsThreeSecondsBeforeEachCompare) {
   loader.script.verify = {0x33, 0x5A};
   TestRouteBinding route(AccessRoute::Aspi, loader);
   programFirmware(*harness.program, route, 10);
-  EXPECT_EQ(harness.port.sleeps(), (std::vector<std::uint32_t>{100, 3000, 3000}));
+  EXPECT_EQ(harness.machine.sleeps(), (std::vector<std::uint32_t>{100, 3000, 3000}));
 }
 
 struct DataRow {

@@ -96,7 +96,7 @@ TEST_F(VerifyFirmwareTest, UnknownLastAnswerShowsLongBoxAndLogsShortLine) {
 TEST_F(VerifyFirmwareTest, AspiVerifyHasNoPauseBeforeTheCompare) {
   TestRouteBinding aspi(AccessRoute::Aspi, loader_);
   verifyFirmware(*harness_.program, aspi, static_cast<std::uint32_t>(image_.size()));
-  EXPECT_EQ(harness_.port.sleeps(), std::vector<std::uint32_t>{100});
+  EXPECT_EQ(harness_.machine.sleeps(), std::vector<std::uint32_t>{100});
   EXPECT_TRUE(harness_.messageBoxes().empty());
 }
 

@@ -1,15 +1,20 @@
 #pragma once
 
 // The program's view of the operating system: a few calls shaped like the
-// Win32 ones the program uses. The core builds every byte it hands over (pass-
-// through headers, driver records, request blocks); a backend only carries
-// them. Backends: win32 (the real API) and sim (the simulated machine).
+// Win32 ones the program uses, one virtual function each. The core builds
+// every byte it hands over (pass-through headers, driver records, ASPI request
+// blocks); a backend only carries them. Backends: win32 (the real API) and sim
+// (the simulated machine of the tests and the console front end).
 //
-// Calls never throw. Each documents what success means and what a failure
-// returns.
+// Calls never throw. Each documents what success means, what a failure
+// returns and who owns what. Handles, registry keys and modules that a call
+// hands out belong to the caller until it gives them back with the matching
+// close call; the owners of platform/port_owned.h do that on every path.
 
 #include <cstdint>
 #include <string_view>
+
+#include "common/bytes.h"
 
 namespace updater {
 
@@ -18,26 +23,160 @@ struct LocalDate {
   int year = 0;   // four digits, e.g. 2007
   int month = 0;  // 1..12
   int day = 0;    // 1..31
+
+  friend bool operator==(const LocalDate&, const LocalDate&) = default;
+};
+
+/// A kernel object handle (HANDLE) as CreateFileA returns it. `Invalid` is
+/// INVALID_HANDLE_VALUE, what a failed open returns; `Null` is what the
+/// program keeps while nothing is open. Neither is ever an open handle.
+enum class HandleValue : std::uintptr_t { Null = 0, Invalid = ~std::uintptr_t{0} };
+
+/// An open registry key (HKEY); `None` when no key is open.
+enum class RegistryKeyValue : std::uintptr_t { None = 0 };
+
+/// A loaded module (HMODULE); `None` when no module is loaded.
+enum class ModuleValue : std::uintptr_t { None = 0 };
+
+/// An exported entry point of a loaded module (FARPROC); `None` when absent.
+enum class EntryPointValue : std::uintptr_t { None = 0 };
+
+/// A buffer as the driver request records and ASPI request blocks carry it:
+/// a 32-bit address. 0 is no buffer.
+using DataAddress = std::uint32_t;
+
+// Values of the Windows headers, passed through unchanged.
+inline constexpr std::uint32_t kGenericRead = 0x80000000;
+inline constexpr std::uint32_t kGenericWrite = 0x40000000;
+inline constexpr std::uint32_t kFileShareRead = 0x00000001;
+inline constexpr std::uint32_t kFileShareWrite = 0x00000002;
+inline constexpr std::uint32_t kOpenExisting = 3;
+inline constexpr std::uint32_t kFileFlagDeleteOnClose = 0x04000000;
+inline constexpr std::uint32_t kKeyAllAccess = 0x000F003F;
+
+/// What DeviceIoControl gives back: its result and the returned-bytes word.
+struct DeviceIoResult {
+  bool ok = false;                  // the call returned nonzero
+  std::uint32_t bytesReturned = 0;  // meaningful only when ok
+};
+
+/// What RegQueryValueExA gives back.
+struct RegistryValueResult {
+  bool ok = false;         // ERROR_SUCCESS: the whole value is in the buffer
+  std::uint32_t size = 0;  // bytes of the value (written when ok; needed when too large)
+};
+
+/// The posting routine of an ASPI request sent with SRB_POSTING. The ASPI
+/// layer calls `posted` once per request, when it has completed, on the
+/// layer's own thread, with the request block it was given (SRB_Status now
+/// set). It may run before or after SendASPI32Command returns; whatever it
+/// shares with the sending thread must be safe to touch from both.
+class AspiPostingRoutine {
+ public:
+  virtual ~AspiPostingRoutine() = default;
+  virtual void posted(Bytes requestBlock) = 0;
 };
 
 class Port {
  public:
   virtual ~Port() = default;
 
+  // --- System information, time and console ---------------------------------
+
   /// The packed version word of GetVersion: low byte major version, next
-  /// byte minor version, bit 31 set on the non-NT family.
+  /// byte minor version, bit 31 set on the non-NT family. Cannot fail.
   virtual std::uint32_t versionWord() = 0;
 
   /// Blocks the calling thread for `milliseconds` (Sleep). The simulated
   /// machine only advances its virtual clock, so tests never wait.
   virtual void sleep(std::uint32_t milliseconds) = 0;
 
-  /// Today's local calendar date (GetLocalTime / localtime).
+  /// Today's local calendar date (GetLocalTime / localtime). Cannot fail.
   virtual LocalDate localDate() = 0;
 
   /// Writes one line to the process's console output (which a window
   /// program does not show). `line` carries no line feed of its own.
   virtual void consoleLine(std::string_view line) = 0;
+
+  // --- Devices --------------------------------------------------------------
+
+  /// GetLogicalDrives: bit i set means drive letter 'A'+i exists. 0 when
+  /// none exists or the call failed.
+  virtual std::uint32_t logicalDrives() = 0;
+
+  /// CreateFileA(name, access, shareMode, no security attributes,
+  /// disposition, flags, no template). `name` is a device name such as
+  /// "\\.\E:" or "\\.\UDSKIO". Returns the new handle, which the caller owns
+  /// and closes with closeHandle, or HandleValue::Invalid when the name does
+  /// not exist, cannot be opened with these arguments, or the open failed.
+  virtual HandleValue createFile(std::string_view name, std::uint32_t access, std::uint32_t shareMode,
+                                 std::uint32_t disposition, std::uint32_t flags) = 0;
+
+  /// DeviceIoControl(handle, controlCode, input, input.size(), output,
+  /// output.size(), returned-bytes word, no overlapped structure). Input and
+  /// output may be the same memory (the SCSI pass-through request is): the
+  /// callee reads all of `input` before it writes `output`. Buffers stay the
+  /// caller's; the call returns only when the request has completed. Any
+  /// buffer a request record names by DataAddress must stay alive until then.
+  /// ok false: the request failed (bad handle, the driver refused it, the
+  /// device did not answer); `output` then holds nothing the caller may use.
+  virtual DeviceIoResult deviceIoControl(HandleValue handle, std::uint32_t controlCode, ConstBytes input,
+                                         Bytes output) = 0;
+
+  /// CloseHandle. Returns false when `handle` was not open (it is a fault of
+  /// the caller to close a handle twice). The handle is gone either way.
+  virtual bool closeHandle(HandleValue handle) = 0;
+
+  /// The 32-bit address that a driver request record or an ASPI request
+  /// block carries for `buffer`. On 32-bit Windows it is the pointer itself;
+  /// the simulated machine hands out a token that it resolves while the next
+  /// request runs, so the address is good for that request only (an ASPI
+  /// request: until its posting routine has run). Returns 0 when the
+  /// platform cannot express the buffer in 32 bits (64-bit Windows, where
+  /// the drivers that take such records do not exist) or `buffer` is empty.
+  virtual DataAddress dataAddress(Bytes buffer) = 0;
+
+  // --- Registry, under HKEY_LOCAL_MACHINE -----------------------------------
+
+  /// RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access). Returns the key,
+  /// which the caller owns and closes with closeRegistryKey, or
+  /// RegistryKeyValue::None when the key does not exist or cannot be opened.
+  virtual RegistryKeyValue openRegistryKey(std::string_view subKey, std::uint32_t access) = 0;
+
+  /// RegQueryValueExA(key, valueName, no reserved, no type, buffer, size).
+  /// On success the value's bytes are at the start of `buffer` and `size`
+  /// says how many. On failure (no such value, or the value does not fit,
+  /// then `size` is what it would need) `buffer` is left untouched.
+  virtual RegistryValueResult queryRegistryValue(RegistryKeyValue key, std::string_view valueName, Bytes buffer) = 0;
+
+  /// RegCloseKey. Returns false when `key` was not open.
+  virtual bool closeRegistryKey(RegistryKeyValue key) = 0;
+
+  // --- The ASPI module ------------------------------------------------------
+
+  /// LoadLibraryA(name). Returns the module, which the caller owns and
+  /// unloads with freeLibrary, or ModuleValue::None when it cannot be loaded.
+  virtual ModuleValue loadLibrary(std::string_view name) = 0;
+
+  /// GetProcAddress(module, name). EntryPointValue::None when the module has
+  /// no such export. The entry point is good while the module stays loaded.
+  virtual EntryPointValue procAddress(ModuleValue module, std::string_view name) = 0;
+
+  /// FreeLibrary. Returns false when `module` was not loaded.
+  virtual bool freeLibrary(ModuleValue module) = 0;
+
+  /// Calls GetASPI32SupportInfo through `entry`, an entry point of that name
+  /// of a loaded ASPI module. Result: low byte the number of host adapters,
+  /// second byte the layer's status (1, SS_COMP, when it works).
+  virtual std::uint32_t getAspi32SupportInfo(EntryPointValue entry) = 0;
+
+  /// Calls SendASPI32Command through `entry` with the request block
+  /// `requestBlock` (an SRB of the published layout, built by the caller
+  /// with SRB_PostProc left 0: the port puts its own routine there, which
+  /// hands the completed block to `posting`). The block, `posting` and any
+  /// buffer the block names by DataAddress must stay alive and untouched
+  /// until `posting` has run. Returns the layer's immediate status byte.
+  virtual std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) = 0;
 };
 
 }  // namespace updater

@@ -4,6 +4,12 @@
 
 namespace updater {
 
+MachineDescription harnessMachine() {
+  MachineDescription description;
+  description.date = LocalDate{2007, 12, 25};
+  return description;
+}
+
 void ProgramHarness::loadImage(const std::vector<Byte>& image) {
   auto& buffer = program->firmwareImage.image;
   std::fill(buffer.begin(), buffer.end(), Byte{0});

@@ -1,7 +1,7 @@
 #pragma once
 
-// A whole program on the simulated platform: transcript, virtual clock,
-// recording views and the program state over them.
+// A whole program on the simulated platform: transcript, simulated machine
+// (with its virtual clock), recording views and the program state over them.
 
 #include <memory>
 #include <string>
@@ -10,17 +10,24 @@
 #include "common/program.h"
 #include "platform/sim/recording_main_view.h"
 #include "platform/sim/recording_status_view.h"
-#include "platform/sim/sim_port.h"
+#include "platform/sim/sim_machine.h"
 #include "platform/sim/transcript.h"
 
 namespace updater {
 
+/// The machine of the harness unless a test gives its own: Windows XP, the
+/// date 2007-12-25, drive C and no reader.
+MachineDescription harnessMachine();
+
 struct ProgramHarness {
+  explicit ProgramHarness(const MachineDescription& description = harnessMachine())
+      : machine(transcript, description) {}
+
   Transcript transcript;
-  SimPort port{transcript};
+  SimMachine machine;
   RecordingMainView mainView{transcript};
   RecordingStatusView statusView{transcript};
-  std::unique_ptr<Program> program = std::make_unique<Program>(port, mainView, statusView);
+  std::unique_ptr<Program> program = std::make_unique<Program>(machine, mainView, statusView);
 
   /// Puts `image` at the start of the FirmwareImage buffer.
   void loadImage(const std::vector<Byte>& image);

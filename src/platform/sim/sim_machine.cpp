@@ -1,0 +1,380 @@
+#include "platform/sim/sim_machine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <utility>
+
+#include "common/text_format.h"
+#include "platform/scsi_pass_through.h"
+#include "platform/sim/sim_pass_through.h"
+
+namespace updater {
+namespace {
+
+constexpr std::string_view kDevicePrefix = "\\\\.\\";
+constexpr std::string_view kAspiModuleName = "WNASPI32";
+constexpr std::string_view kSupportInfoName = "GetASPI32SupportInfo";
+constexpr std::string_view kSendCommandName = "SendASPI32Command";
+constexpr ModuleValue kAspiModule{0x10000000};
+constexpr EntryPointValue kSupportInfoEntry{0x10001000};
+constexpr EntryPointValue kSendCommandEntry{0x10002000};
+constexpr std::uint32_t kAspiReady = 0x01;       // SS_COMP
+constexpr std::uint32_t kAspiFailedInit = 0xE4;  // SS_FAILED_INIT
+constexpr std::uint32_t kAspiError = 0x04;       // SS_ERR
+constexpr std::size_t kSrbStatus = 1;
+constexpr std::uint32_t kDriveAccess = kGenericRead | kGenericWrite;
+constexpr std::uint32_t kDriveShare = kFileShareRead | kFileShareWrite;
+
+bool equalNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+char upper(char letter) { return static_cast<char>(std::toupper(static_cast<unsigned char>(letter))); }
+
+bool isDriveLetter(char letter) { return letter >= 'A' && letter <= 'Z'; }
+
+template <typename Map>
+auto findNoCase(Map& map, std::string_view key) {
+  return std::find_if(map.begin(), map.end(), [key](const auto& entry) { return equalNoCase(entry.first, key); });
+}
+
+std::string hexValue(std::uint32_t value) { return "0x" + hexText(value); }
+
+std::string handleText(HandleValue handle) { return hexValue(static_cast<std::uint32_t>(handle)); }
+
+TranscriptEvent ioEvent(const char* route, std::string command, int reader, bool ok) {
+  TranscriptEvent event;
+  event.kind = EventKind::Io;
+  event.route = route;
+  event.name = std::move(command);
+  event.reader = reader;
+  event.ok = ok;
+  return event;
+}
+
+// The route a self driver's requests belong to: the NT driver on the NT
+// family; on Windows 98/ME the dynamic driver is the one opened delete-on-close.
+const char* selfDriverRoute(bool nt, std::uint32_t flags) {
+  if (nt) return "SelfDriverNt";
+  return flags == kFileFlagDeleteOnClose ? "SelfDriverDynamic" : "SelfDriverPort";
+}
+
+struct ArgumentCheck {
+  const char* name;
+  std::uint32_t actual;
+  std::uint32_t expected;
+};
+
+std::string checkArguments(std::string_view call, std::initializer_list<ArgumentCheck> checks) {
+  for (const auto& check : checks) {
+    if (check.actual != check.expected) {
+      return std::string(call) + ": " + check.name + ' ' + hexValue(check.actual) + ", expected " +
+             hexValue(check.expected);
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+LocalDate hostLocalDate() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+SimMachine::SimMachine(Transcript& transcript, const MachineDescription& description)
+    : version(updater::versionWord(description.windows)),
+      date(description.date.value_or(hostLocalDate())),
+      transcript_(transcript),
+      description_(description) {
+  readers_.reserve(description.readers.size());
+  for (const auto& reader : description.readers) {
+    readers_.emplace_back(static_cast<int>(readers_.size()) + 1, reader);
+  }
+}
+
+void SimMachine::sleep(std::uint32_t milliseconds) {
+  elapsedMs_ += milliseconds;
+  sleeps_.push_back(milliseconds);
+  TranscriptEvent event;
+  event.kind = EventKind::Sleep;
+  event.ms = milliseconds;
+  transcript_.add(std::move(event));
+}
+
+void SimMachine::consoleLine(std::string_view line) {
+  TranscriptEvent event;
+  event.kind = EventKind::Console;
+  event.text = line;
+  transcript_.add(std::move(event));
+}
+
+std::vector<TranscriptEvent> SimMachine::requests(std::string_view command) const {
+  std::vector<TranscriptEvent> matching;
+  for (const auto& event : requests_) {
+    if (event.name == command) matching.push_back(event);
+  }
+  return matching;
+}
+
+void SimMachine::recordIo(TranscriptEvent event) {
+  requests_.push_back(event);
+  transcript_.add(std::move(event));
+}
+
+void SimMachine::violation(std::string text) {
+  violations_.push_back(text);
+  TranscriptEvent event;
+  event.kind = EventKind::Violation;
+  event.text = std::move(text);
+  transcript_.add(std::move(event));
+}
+
+// --- Drives and drivers -------------------------------------------------------
+
+std::uint32_t SimMachine::logicalDrives() {
+  std::uint32_t mask = 0;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    if (driveExists(letter)) mask |= 1u << (letter - 'A');
+  }
+  return mask;
+}
+
+bool SimMachine::driveExists(char letter) const {
+  if (description_.drives.find(letter) != std::string::npos) return true;
+  return std::any_of(readers_.begin(), readers_.end(), [letter](const SimReader& reader) {
+    return reader.description.letters.find(letter) != std::string::npos;
+  });
+}
+
+SimReader* SimMachine::readerOnLetter(char letter) {
+  for (auto& reader : readers_) {
+    if (reader.description.letters.find(letter) != std::string::npos) return &reader;
+  }
+  return nullptr;
+}
+
+HandleValue SimMachine::createFile(std::string_view name, std::uint32_t access, std::uint32_t shareMode,
+                                   std::uint32_t disposition, std::uint32_t flags) {
+  if (name.substr(0, kDevicePrefix.size()) != kDevicePrefix) return HandleValue::Invalid;
+  const std::string_view device = name.substr(kDevicePrefix.size());
+  if (device.size() == 2 && device[1] == ':' && isDriveLetter(upper(device[0]))) {
+    return openDrive(name, upper(device[0]), access, shareMode, disposition, flags);
+  }
+  return openSelfDriver(name, device, access, shareMode, disposition, flags);
+}
+
+HandleValue SimMachine::openDrive(std::string_view name, char letter, std::uint32_t access, std::uint32_t shareMode,
+                                  std::uint32_t disposition, std::uint32_t flags) {
+  if (!driveExists(letter)) return HandleValue::Invalid;
+  const std::string problem =
+      checkArguments("CreateFileA " + std::string(name), {{"dwDesiredAccess", access, kDriveAccess},
+                                                          {"dwShareMode", shareMode, kDriveShare},
+                                                          {"dwCreationDisposition", disposition, kOpenExisting},
+                                                          {"dwFlagsAndAttributes", flags, 0}});
+  if (!problem.empty()) {
+    violation(problem);
+    return HandleValue::Invalid;
+  }
+  SimReader* reader = readerOnLetter(letter);
+  bool ok = true;
+  if (reader != nullptr) {
+    ++reader->requestCounts["open"];
+    ok = !reader->failures.next("open");
+  }
+  recordIo(ioEvent("PassThrough", "open", reader != nullptr ? reader->number : 0, ok));
+  if (!ok) return HandleValue::Invalid;
+  return newHandle({std::string(name), reader, true, "PassThrough"});
+}
+
+HandleValue SimMachine::openSelfDriver(std::string_view name, std::string_view baseName, std::uint32_t access,
+                                       std::uint32_t shareMode, std::uint32_t disposition, std::uint32_t flags) {
+  const auto& installed = description_.selfDrivers;
+  const bool found = std::any_of(installed.begin(), installed.end(),
+                                 [baseName](const std::string& driver) { return equalNoCase(driver, baseName); });
+  if (!found) return HandleValue::Invalid;
+  // Only the dynamic driver of Windows 98/ME is opened delete-on-close.
+  const bool deleteOnCloseAllowed = !description_.windows.nt && equalNoCase(baseName, "KV20DISK");
+  const std::uint32_t expectedFlags = deleteOnCloseAllowed && flags == kFileFlagDeleteOnClose ? flags : 0;
+  const std::string problem =
+      checkArguments("CreateFileA " + std::string(name), {{"dwDesiredAccess", access, kDriveAccess},
+                                                          {"dwShareMode", shareMode, 0},
+                                                          {"dwCreationDisposition", disposition, kOpenExisting},
+                                                          {"dwFlagsAndAttributes", flags, expectedFlags}});
+  if (!problem.empty()) {
+    violation(problem);
+    return HandleValue::Invalid;
+  }
+  const char* route = selfDriverRoute(description_.windows.nt, flags);
+  recordIo(ioEvent(route, "open", 0, true));
+  return newHandle({std::string(name), nullptr, false, route});
+}
+
+HandleValue SimMachine::newHandle(OpenDevice device) {
+  const auto handle = static_cast<HandleValue>(nextHandle_);
+  nextHandle_ += 4;
+  handles_.emplace(handle, std::move(device));
+  return handle;
+}
+
+bool SimMachine::closeHandle(HandleValue handle) {
+  const auto found = handles_.find(handle);
+  if (found == handles_.end()) {
+    violation("CloseHandle: handle " + handleText(handle) + " is not open");
+    return false;
+  }
+  const OpenDevice& device = found->second;
+  recordIo(ioEvent(device.route, "close", device.reader != nullptr ? device.reader->number : 0, true));
+  handles_.erase(found);
+  return true;
+}
+
+DeviceIoResult SimMachine::deviceIoControl(HandleValue handle, std::uint32_t controlCode, ConstBytes input,
+                                           Bytes output) {
+  DeviceIoResult result;
+  const auto found = handles_.find(handle);
+  if (found == handles_.end()) {
+    violation("DeviceIoControl: handle " + handleText(handle) + " is not open");
+  } else if (found->second.isDrive) {
+    result = passThrough(found->second, controlCode, input, output);
+  }
+  // The self drivers' requests are not simulated yet: they fail.
+  // A data address is good for the request it was made for.
+  dataAddresses_.clear();
+  return result;
+}
+
+DeviceIoResult SimMachine::passThrough(const OpenDevice& device, std::uint32_t controlCode, ConstBytes input,
+                                       Bytes output) {
+  namespace spt = scsi_pass_through;
+  if (controlCode != spt::kControlCode) {
+    violation("DeviceIoControl " + device.name + ": control code " + hexValue(controlCode) + ", expected " +
+              hexValue(spt::kControlCode));
+    return {};
+  }
+  const PassThroughCheck check = checkPassThrough(input, output);
+  if (!check.request) {
+    violation("PassThrough " + check.violation);
+    return {};
+  }
+  const PassThroughRequest& request = *check.request;
+  const PassThroughAnswer answer =
+      device.reader != nullptr ? answerFromReader(*device.reader, request) : answerFromPlainDisk(request);
+
+  TranscriptEvent event =
+      ioEvent(device.route, requestName(request), device.reader != nullptr ? device.reader->number : 0,
+              answer.completed && answer.scsiStatus == 0);
+  event.cdb = hexDigits(request.cdb);
+  event.length = request.transferLength;
+  event.status = answer.ispStatus;
+  recordIo(std::move(event));
+
+  if (!answer.completed) return {};
+  putU8(output, spt::kScsiStatus, answer.scsiStatus);
+  const bool dataIn = !request.dataIn.empty();
+  return {true, static_cast<std::uint32_t>(spt::kDataArea) + (dataIn ? answer.dataBytes : 0)};
+}
+
+DataAddress SimMachine::dataAddress(Bytes buffer) { return dataAddresses_.add(buffer); }
+
+// --- Registry -----------------------------------------------------------------
+
+RegistryKeyValue SimMachine::openRegistryKey(std::string_view subKey, std::uint32_t access) {
+  const std::string problem = checkArguments("RegOpenKeyExA", {{"samDesired", access, kKeyAllAccess}});
+  if (!problem.empty()) {
+    violation(problem);
+    return RegistryKeyValue::None;
+  }
+  const auto found = findNoCase(registry, subKey);
+  if (found == registry.end()) return RegistryKeyValue::None;
+  const auto key = static_cast<RegistryKeyValue>(nextRegistryKey_);
+  nextRegistryKey_ += 4;
+  registryKeys_.emplace(key, found->first);
+  return key;
+}
+
+RegistryValueResult SimMachine::queryRegistryValue(RegistryKeyValue key, std::string_view valueName, Bytes buffer) {
+  const auto open = registryKeys_.find(key);
+  if (open == registryKeys_.end()) {
+    violation("RegQueryValueExA: key " + hexValue(static_cast<std::uint32_t>(key)) + " is not open");
+    return {};
+  }
+  auto& values = registry[open->second];
+  const auto value = findNoCase(values, valueName);
+  if (value == values.end()) return {};
+  const auto size = static_cast<std::uint32_t>(value->second.size());
+  if (value->second.size() > buffer.size()) return {false, size};
+  std::copy(value->second.begin(), value->second.end(), buffer.begin());
+  return {true, size};
+}
+
+bool SimMachine::closeRegistryKey(RegistryKeyValue key) {
+  if (registryKeys_.erase(key) == 0) {
+    violation("RegCloseKey: key " + hexValue(static_cast<std::uint32_t>(key)) + " is not open");
+    return false;
+  }
+  return true;
+}
+
+// --- ASPI ---------------------------------------------------------------------
+
+ModuleValue SimMachine::loadLibrary(std::string_view name) {
+  const bool isAspi = equalNoCase(name, kAspiModuleName) || equalNoCase(name, "WNASPI32.DLL");
+  if (!isAspi || description_.aspi == AspiLayerState::Missing) return ModuleValue::None;
+  ++moduleLoads_;
+  return kAspiModule;
+}
+
+EntryPointValue SimMachine::procAddress(ModuleValue module, std::string_view name) {
+  if (module != kAspiModule || moduleLoads_ == 0) return EntryPointValue::None;
+  if (name == kSupportInfoName) return kSupportInfoEntry;
+  if (name == kSendCommandName && description_.aspi != AspiLayerState::MissingEntryPoint) return kSendCommandEntry;
+  return EntryPointValue::None;
+}
+
+bool SimMachine::freeLibrary(ModuleValue module) {
+  if (module != kAspiModule || moduleLoads_ == 0) {
+    violation("FreeLibrary: module " + hexValue(static_cast<std::uint32_t>(module)) + " is not loaded");
+    return false;
+  }
+  --moduleLoads_;
+  return true;
+}
+
+std::uint32_t SimMachine::getAspi32SupportInfo(EntryPointValue entry) {
+  if (entry != kSupportInfoEntry || moduleLoads_ == 0) {
+    violation("GetASPI32SupportInfo: called without a loaded ASPI module");
+    return 0;
+  }
+  std::uint32_t adapters = 1;
+  for (const auto& reader : readers_) {
+    adapters = std::max(adapters, static_cast<std::uint32_t>(reader.description.aspiAdapter) + 1);
+  }
+  switch (description_.aspi) {
+    case AspiLayerState::NoAdapter:
+      return kAspiReady << 8;
+    case AspiLayerState::BadStatus:
+      return kAspiFailedInit << 8 | (adapters & 0xFF);
+    default:
+      return kAspiReady << 8 | (adapters & 0xFF);
+  }
+}
+
+std::uint32_t SimMachine::sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) {
+  if (entry != kSendCommandEntry || moduleLoads_ == 0) {
+    violation("SendASPI32Command: called without a loaded ASPI module");
+    return kAspiError;
+  }
+  // ASPI requests are not simulated yet: each completes at once with an error.
+  if (requestBlock.size() > kSrbStatus) putU8(requestBlock, kSrbStatus, kAspiError);
+  posting.posted(requestBlock);
+  dataAddresses_.clear();
+  return kAspiError;
+}
+
+}  // namespace updater

@@ -1,0 +1,123 @@
+#pragma once
+
+// The simulated PC: the port the program runs on in tests and in the console
+// front end. It is built from a MachineDescription (in code, or read from a
+// machine file) and keeps its state readable: the readers with their flash,
+// every request that reached a device, the violations, the open handles.
+//
+// Drive letters open by their device names ("\\.\E:") and answer SCSI
+// pass-through requests; self drivers open by theirs. Every request is
+// checked against the exact layout the program must send; one that deviates
+// is rejected (the call fails) with a `violation` event naming the field.
+// Requests that reach a device are written to the transcript as `io` events.
+// Pauses only advance a virtual clock.
+//
+// Not simulated yet: the self drivers' requests (they fail), ASPI requests
+// (they complete at once with an error status). The registry holds only what
+// a test puts into `registry`.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/port.h"
+#include "platform/sim/data_address_table.h"
+#include "platform/sim/machine_description.h"
+#include "platform/sim/sim_reader.h"
+#include "platform/sim/transcript.h"
+
+namespace updater {
+
+class SimMachine : public Port {
+ public:
+  explicit SimMachine(Transcript& transcript, const MachineDescription& description = {});
+
+  std::uint32_t versionWord() override { return version; }
+  void sleep(std::uint32_t milliseconds) override;
+  LocalDate localDate() override { return date; }
+  void consoleLine(std::string_view line) override;
+
+  std::uint32_t logicalDrives() override;
+  HandleValue createFile(std::string_view name, std::uint32_t access, std::uint32_t shareMode,
+                         std::uint32_t disposition, std::uint32_t flags) override;
+  DeviceIoResult deviceIoControl(HandleValue handle, std::uint32_t controlCode, ConstBytes input,
+                                 Bytes output) override;
+  bool closeHandle(HandleValue handle) override;
+  DataAddress dataAddress(Bytes buffer) override;
+
+  RegistryKeyValue openRegistryKey(std::string_view subKey, std::uint32_t access) override;
+  RegistryValueResult queryRegistryValue(RegistryKeyValue key, std::string_view valueName, Bytes buffer) override;
+  bool closeRegistryKey(RegistryKeyValue key) override;
+
+  ModuleValue loadLibrary(std::string_view name) override;
+  EntryPointValue procAddress(ModuleValue module, std::string_view name) override;
+  bool freeLibrary(ModuleValue module) override;
+  std::uint32_t getAspi32SupportInfo(EntryPointValue entry) override;
+  std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) override;
+
+  /// What the program reads at start-up; a test may change them.
+  std::uint32_t version;
+  LocalDate date;
+
+  /// Registry values under HKEY_LOCAL_MACHINE: key -> value name -> bytes.
+  /// Key and value names match without regard to case, as Windows does.
+  std::map<std::string, std::map<std::string, std::vector<Byte>>> registry;
+
+  const MachineDescription& description() const { return description_; }
+  /// Reader `number` (1-based, machine-file order).
+  SimReader& reader(int number) { return readers_.at(static_cast<std::size_t>(number - 1)); }
+  std::vector<SimReader>& readers() { return readers_; }
+
+  std::uint64_t elapsedMs() const { return elapsedMs_; }
+  const std::vector<std::uint32_t>& sleeps() const { return sleeps_; }
+  /// Every request that reached a device or driver, as its `io` event, kept
+  /// whether or not the transcript keeps its trace.
+  const std::vector<TranscriptEvent>& requests() const { return requests_; }
+  /// The requests of one name ("sendIspData", "close", ...), in order.
+  std::vector<TranscriptEvent> requests(std::string_view command) const;
+  const std::vector<std::string>& violations() const { return violations_; }
+
+  std::size_t openHandleCount() const { return handles_.size(); }
+  std::size_t openRegistryKeyCount() const { return registryKeys_.size(); }
+  /// Loads of the ASPI module not yet freed.
+  int loadedModuleCount() const { return moduleLoads_; }
+
+ private:
+  struct OpenDevice {
+    std::string name;   // as opened, for violation texts
+    SimReader* reader;  // the reader on a drive letter; none for a plain drive or a driver
+    bool isDrive;
+    const char* route;  // of its io events
+  };
+
+  HandleValue openDrive(std::string_view name, char letter, std::uint32_t access, std::uint32_t shareMode,
+                        std::uint32_t disposition, std::uint32_t flags);
+  HandleValue openSelfDriver(std::string_view name, std::string_view baseName, std::uint32_t access,
+                             std::uint32_t shareMode, std::uint32_t disposition, std::uint32_t flags);
+  HandleValue newHandle(OpenDevice device);
+  DeviceIoResult passThrough(const OpenDevice& device, std::uint32_t controlCode, ConstBytes input, Bytes output);
+  bool driveExists(char letter) const;
+  SimReader* readerOnLetter(char letter);
+  void recordIo(TranscriptEvent event);
+  void violation(std::string text);
+
+  Transcript& transcript_;
+  MachineDescription description_;
+  std::vector<SimReader> readers_;
+  std::uint64_t elapsedMs_ = 0;
+  std::vector<std::uint32_t> sleeps_;
+  std::vector<TranscriptEvent> requests_;
+  std::vector<std::string> violations_;
+  std::map<HandleValue, OpenDevice> handles_;
+  std::uintptr_t nextHandle_ = 0x100;
+  std::map<RegistryKeyValue, std::string> registryKeys_;
+  std::uintptr_t nextRegistryKey_ = 0x200;
+  int moduleLoads_ = 0;
+  DataAddressTable dataAddresses_;
+};
+
+/// The host's local calendar date.
+LocalDate hostLocalDate();
+
+}  // namespace updater

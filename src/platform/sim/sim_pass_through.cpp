@@ -1,0 +1,291 @@
+#include "platform/sim/sim_pass_through.h"
+
+#include <algorithm>
+#include <array>
+
+#include "common/text_format.h"
+#include "platform/scsi_pass_through.h"
+#include "platform/sim/reader_identity.h"
+#include "platform/sim/sim_reader.h"
+
+namespace updater {
+
+namespace spt = scsi_pass_through;
+
+using ReaderHandler = PassThroughAnswer (*)(SimReader&, const PassThroughRequest&);
+
+struct PassThroughCommand {
+  const char* name;
+  CommandBlock cdb;
+  /// Bit i set: command block byte i varies and is the device's to judge.
+  std::uint16_t variableBytes;
+  /// Leading command block bytes that select the row.
+  std::size_t selectorBytes;
+  Byte dataIn;
+  /// The data length; 0 with `paddedFromCdb`: the padded length of the block's length field.
+  std::uint32_t transferLength;
+  bool paddedFromCdb;
+  std::uint32_t timeOutSeconds;
+  /// The data area is part of the input (data-out).
+  bool inputCarriesData;
+  ReaderHandler answer;
+};
+
+namespace {
+
+// Header values every request of the program carries.
+constexpr std::uint32_t kHeaderLength = spt::kHeaderSize;
+constexpr std::uint32_t kTargetId = 1;
+constexpr std::uint32_t kCdbLength = kCommandBlockLength;
+constexpr std::uint32_t kSenseInfoLength = 24;
+constexpr std::uint32_t kIdentityTimeOut = 2;
+constexpr std::uint32_t kLoaderTimeOut = 30;
+constexpr std::uint16_t kSendIspDataVariable = 0b111'1100;  // bytes 2..6
+constexpr std::size_t kDriverIdentifySize = 512;
+
+void copyOut(Bytes to, ConstBytes from, PassThroughAnswer& answer) {
+  const std::size_t count = std::min(to.size(), from.size());
+  std::copy_n(from.begin(), count, to.begin());
+  answer.dataBytes = static_cast<std::uint32_t>(count);
+}
+
+PassThroughAnswer completed() {
+  PassThroughAnswer answer;
+  answer.completed = true;
+  return answer;
+}
+
+PassThroughAnswer answerInquiry(SimReader& reader, const PassThroughRequest& request) {
+  PassThroughAnswer answer = completed();
+  copyOut(request.dataIn, inquiryAnswer(reader.description.inquiry, true), answer);
+  return answer;
+}
+
+PassThroughAnswer answerDeviceIdentify(SimReader& reader, const PassThroughRequest& request) {
+  PassThroughAnswer answer = completed();
+  copyOut(request.dataIn, reader.identify, answer);
+  return answer;
+}
+
+PassThroughAnswer answerDriverIdentify(SimReader& reader, const PassThroughRequest& request) {
+  PassThroughAnswer answer = completed();
+  copyOut(request.dataIn, ConstBytes(reader.identify).first(kDriverIdentifySize), answer);
+  return answer;
+}
+
+PassThroughAnswer answerLoaderCommand(SimReader& reader, const PassThroughRequest& request) {
+  PassThroughAnswer answer;
+  answer.completed = reader.loader.execute(request.cdb, request.dataOut, request.transferLength, request.dataIn);
+  if (request.cdb[1] == kGetIspStatusCode && answer.completed && !request.dataIn.empty()) {
+    answer.ispStatus = request.dataIn[0];
+    answer.dataBytes = request.transferLength;
+  }
+  return answer;
+}
+
+constexpr CommandBlock kInquiryBlock = {0x12, 0, 0, 0, 0x24, 0, 0, 0, 0, 0, 0, 0};
+constexpr CommandBlock kDriverIdentify13Block = {0xFF, 0x13, 0x04, 0xA5, 0x5A, 0x30, 0, 0, 0x01, 0, 0, 0};
+constexpr CommandBlock kDriverIdentify03Block = {0xFF, 0x03, 0x04, 0xA5, 0x5A, 0x30, 0, 0, 0x01, 0, 0, 0};
+constexpr CommandBlock kDeviceIdentifyBlock = {0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0};
+constexpr CommandBlock kJumpBlock = {kVendorOpcode, kJumpToIspCode, 0, 0, 0x08, 0x00, 0, 0, 0, 0, 0, 0};
+constexpr CommandBlock kStatusBlock = {kVendorOpcode, kGetIspStatusCode, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0};
+constexpr CommandBlock kProgramBlock = {kVendorOpcode, kProgramDataCode, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr CommandBlock kVerifyBlock = {kVendorOpcode, kVerifyDataCode, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+constexpr PassThroughCommand kCommands[] = {
+    {"inquiry", kInquiryBlock, 0, 1, spt::kScsiIoctlDataIn, 36, false, kIdentityTimeOut, false, answerInquiry},
+    {"driverIdentify13", kDriverIdentify13Block, 0, 2, spt::kScsiIoctlDataIn, 512, false, kIdentityTimeOut, false,
+     answerDriverIdentify},
+    {"driverIdentify03", kDriverIdentify03Block, 0, 2, spt::kScsiIoctlDataIn, 512, false, kIdentityTimeOut, false,
+     answerDriverIdentify},
+    {"deviceIdentify", kDeviceIdentifyBlock, 0, 2, spt::kScsiIoctlDataIn, 528, false, kIdentityTimeOut, false,
+     answerDeviceIdentify},
+    {"jumpToIsp", kJumpBlock, 0, 2, spt::kScsiIoctlDataIn, 0, false, 2, false, answerLoaderCommand},
+    {"getIspStatus", kStatusBlock, 0, 2, spt::kScsiIoctlDataIn, 8, false, kLoaderTimeOut, false, answerLoaderCommand},
+    {"sendIspData", kProgramBlock, kSendIspDataVariable, 2, spt::kScsiIoctlDataOut, 0, true, kLoaderTimeOut, true,
+     answerLoaderCommand},
+    {"sendIspData", kVerifyBlock, kSendIspDataVariable, 2, spt::kScsiIoctlDataOut, 0, true, kLoaderTimeOut, true,
+     answerLoaderCommand},
+};
+
+const PassThroughCommand* findCommand(ConstBytes cdb) {
+  for (const auto& row : kCommands) {
+    if (std::equal(row.cdb.begin(), row.cdb.begin() + static_cast<std::ptrdiff_t>(row.selectorBytes), cdb.begin())) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+std::uint32_t readField(ConstBytes bytes, std::size_t offset, std::size_t width) {
+  switch (width) {
+    case 1:
+      return getU8(bytes, offset);
+    case 2:
+      return getU16(bytes, offset);
+    default:
+      return getU32(bytes, offset);
+  }
+}
+
+std::string deviation(const PassThroughCommand& command, std::string_view field, std::uint32_t actual,
+                      std::uint32_t expected) {
+  std::string text = command.name;
+  text += ": ";
+  text += field;
+  text += ' ';
+  appendDecimal(text, actual);
+  text += ", expected ";
+  appendDecimal(text, expected);
+  return text;
+}
+
+struct FieldCheck {
+  const char* name;
+  std::size_t offset;
+  std::size_t width;
+  std::uint32_t expected;
+};
+
+struct Expected {
+  std::uint32_t transferLength;
+  std::uint32_t inputSize;
+  std::uint32_t outputSize;
+};
+
+Expected expectedFor(const PassThroughCommand& command, ConstBytes cdb) {
+  const std::uint32_t transfer =
+      command.paddedFromCdb ? paddedLength(getU16(cdb, send_isp_data::kLength)) : command.transferLength;
+  const auto dataRequest = static_cast<std::uint32_t>(spt::kDataArea) + transfer;
+  return {transfer, command.inputCarriesData ? dataRequest : kHeaderLength, dataRequest};
+}
+
+std::string checkHeader(const PassThroughCommand& command, const Expected& expected, ConstBytes input) {
+  const FieldCheck checks[] = {
+      {"Length", spt::kLength, 2, kHeaderLength},
+      {"ScsiStatus", spt::kScsiStatus, 1, 0},
+      {"PathId", spt::kPathId, 1, 0},
+      {"TargetId", spt::kTargetId, 1, kTargetId},
+      {"Lun", spt::kLun, 1, 0},
+      {"CdbLength", spt::kCdbLength, 1, kCdbLength},
+      {"SenseInfoLength", spt::kSenseInfoLength, 1, kSenseInfoLength},
+      {"DataIn", spt::kDataIn, 1, command.dataIn},
+      {"alignment byte 9", 9, 1, 0},
+      {"alignment byte 10", 10, 1, 0},
+      {"alignment byte 11", 11, 1, 0},
+      {"DataTransferLength", spt::kDataTransferLength, 4, expected.transferLength},
+      {"TimeOutValue", spt::kTimeOutValue, 4, command.timeOutSeconds},
+      {"DataBufferOffset", spt::kDataBufferOffset, 4, static_cast<std::uint32_t>(spt::kDataArea)},
+      {"SenseInfoOffset", spt::kSenseInfoOffset, 4, static_cast<std::uint32_t>(spt::kSenseArea)},
+  };
+  for (const auto& check : checks) {
+    const std::uint32_t actual = readField(input, check.offset, check.width);
+    if (actual != check.expected) return deviation(command, check.name, actual, check.expected);
+  }
+  return {};
+}
+
+std::string checkCdb(const PassThroughCommand& command, ConstBytes field) {
+  for (std::size_t i = 0; i < spt::kCdbFieldSize; ++i) {
+    const bool variable = i < kCommandBlockLength && (command.variableBytes >> i & 1) != 0;
+    const Byte expected = i < kCommandBlockLength ? command.cdb[i] : 0;
+    if (!variable && field[i] != expected) {
+      return deviation(command, "Cdb[" + std::to_string(i) + "]", field[i], expected);
+    }
+  }
+  return {};
+}
+
+std::string checkSizes(const PassThroughCommand& command, const Expected& expected, ConstBytes input, Bytes output) {
+  if (input.size() != expected.inputSize) {
+    return deviation(command, "input size", static_cast<std::uint32_t>(input.size()), expected.inputSize);
+  }
+  if (output.size() != expected.outputSize) {
+    return deviation(command, "output size", static_cast<std::uint32_t>(output.size()), expected.outputSize);
+  }
+  if (output.data() != input.data()) return std::string(command.name) + ": output buffer is not the input buffer";
+  return {};
+}
+
+// What the program zeroed before the call: the filler, the sense area and,
+// for data-in, the data area.
+std::string checkZeroed(const PassThroughCommand& command, ConstBytes output) {
+  const std::size_t end = command.dataIn == spt::kScsiIoctlDataIn ? output.size() : spt::kDataArea;
+  for (std::size_t i = spt::kHeaderSize; i < end; ++i) {
+    if (output[i] == 0) continue;
+    const char* area = i < spt::kSenseArea ? "filler" : i < spt::kDataArea ? "sense area" : "data area";
+    return deviation(command, std::string(area) + " byte " + std::to_string(i), output[i], 0);
+  }
+  return {};
+}
+
+std::string checkRequest(const PassThroughCommand& command, const Expected& expected, ConstBytes input, Bytes output) {
+  std::string violation = checkHeader(command, expected, input);
+  if (violation.empty()) violation = checkCdb(command, input.subspan(spt::kCdb, spt::kCdbFieldSize));
+  if (violation.empty()) violation = checkSizes(command, expected, input, output);
+  if (violation.empty()) violation = checkZeroed(command, output);
+  return violation;
+}
+
+}  // namespace
+
+std::string hexDigits(ConstBytes bytes) {
+  std::string text;
+  for (const Byte byte : bytes) {
+    if (byte < 0x10) text += '0';
+    appendHex(text, byte);
+  }
+  return text;
+}
+
+PassThroughCheck checkPassThrough(ConstBytes input, Bytes output) {
+  PassThroughCheck check;
+  if (input.size() < spt::kHeaderSize) {
+    check.violation = "pass-through request: input size " + std::to_string(input.size()) + ", expected at least 44";
+    return check;
+  }
+  const ConstBytes cdbField = input.subspan(spt::kCdb, kCommandBlockLength);
+  const PassThroughCommand* command = findCommand(cdbField);
+  if (command == nullptr) {
+    check.violation = "pass-through request: unknown command block " + hexDigits(cdbField);
+    return check;
+  }
+  const Expected expected = expectedFor(*command, cdbField);
+  check.violation = checkRequest(*command, expected, input, output);
+  if (!check.violation.empty()) return check;
+
+  PassThroughRequest request;
+  request.command = command;
+  std::copy(cdbField.begin(), cdbField.end(), request.cdb.begin());
+  request.transferLength = expected.transferLength;
+  if (command->dataIn == spt::kScsiIoctlDataIn) {
+    request.dataIn = output.subspan(spt::kDataArea, expected.transferLength);
+  } else {
+    request.dataOut = input.subspan(spt::kDataArea, expected.transferLength);
+  }
+  check.request = request;
+  return check;
+}
+
+const char* requestName(const PassThroughRequest& request) { return request.command->name; }
+
+PassThroughAnswer answerFromReader(SimReader& reader, const PassThroughRequest& request) {
+  const std::string name = requestName(request);
+  ++reader.requestCounts[name];
+  if (const auto failure = reader.failures.next(name)) {
+    PassThroughAnswer failed;
+    failed.completed = *failure == FailureKind::ScsiStatus;
+    failed.scsiStatus = failed.completed ? spt::kCheckCondition : 0;
+    return failed;
+  }
+  return request.command->answer(reader, request);
+}
+
+PassThroughAnswer answerFromPlainDisk(const PassThroughRequest& request) {
+  if (request.command->answer != answerInquiry) return PassThroughAnswer{};
+  PassThroughAnswer answer = completed();
+  copyOut(request.dataIn, inquiryAnswer(plainDiskInquiry(), false), answer);
+  return answer;
+}
+
+}  // namespace updater

@@ -1,0 +1,65 @@
+#pragma once
+
+// The simulated drives' side of IOCTL_SCSI_PASS_THROUGH: which command blocks
+// a drive knows, the exact request the program must send for each (header
+// fields, command block, input and output sizes, a zeroed buffer), and how a
+// reader or a plain disk answers. A request that deviates in any checked
+// field is rejected with a text that names the field.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "common/bytes.h"
+#include "isp/vendor_command.h"
+
+namespace updater {
+
+struct SimReader;
+
+/// One row of the command table.
+struct PassThroughCommand;
+
+/// A request that passed every check, taken apart.
+struct PassThroughRequest {
+  const PassThroughCommand* command = nullptr;
+  CommandBlock cdb{};
+  std::uint32_t transferLength = 0;
+  ConstBytes dataOut;  // data-out commands: the data area of the input
+  Bytes dataIn;        // data-in commands: the data area of the output
+};
+
+/// The request, or what deviated.
+struct PassThroughCheck {
+  std::optional<PassThroughRequest> request;
+  std::string violation;
+};
+
+/// Checks the pass-through request of `input` and `output` (one buffer) against
+/// the layout the program must send for its command.
+PassThroughCheck checkPassThrough(ConstBytes input, Bytes output);
+
+/// `bytes` as lower-case hex digits, two per byte, no separators.
+std::string hexDigits(ConstBytes bytes);
+
+/// The request name of a checked request ("inquiry", "sendIspData", ...).
+const char* requestName(const PassThroughRequest& request);
+
+/// How a drive answered.
+struct PassThroughAnswer {
+  bool completed = false;  // the control call succeeds
+  Byte scsiStatus = 0;
+  std::uint32_t dataBytes = 0;  // bytes of data-in written
+  int ispStatus = -1;           // getIspStatus: the answer byte
+};
+
+/// A reader answers: injected failures first (a transport failure fails the
+/// call, a scsiStatus failure completes it with check condition; neither
+/// reaches the controller), then the command.
+PassThroughAnswer answerFromReader(SimReader& reader, const PassThroughRequest& request);
+
+/// A drive that holds no reader answers INQUIRY as a plain disk and fails
+/// every other command.
+PassThroughAnswer answerFromPlainDisk(const PassThroughRequest& request);
+
+}  // namespace updater
