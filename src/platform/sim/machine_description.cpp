@@ -9,6 +9,6 @@ std::uint32_t versionWord(const WindowsVersion& windows) {
   return nonNt | (minor << 8) | major;
 }
 
-InquiryIdentity plainDiskInquiry() { return {"ATA", "Disk", "1.00"}; }
+ReaderInquiry plainDiskInquiry() { return {"ATA", "Disk", "1.00"}; }
 
 }  // namespace updater

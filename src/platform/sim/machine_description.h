@@ -30,14 +30,14 @@ std::uint32_t versionWord(const WindowsVersion& windows);
 
 /// The three texts of an INQUIRY answer, without their blank padding; each
 /// at most 8, 16 and 4 characters.
-struct InquiryIdentity {
+struct ReaderInquiry {
   std::string vendor = "Generic";
   std::string product = "USB Reader";
   std::string revision = "1.00";
 };
 
 /// What a drive that holds no reader answers to INQUIRY.
-InquiryIdentity plainDiskInquiry();
+ReaderInquiry plainDiskInquiry();
 
 /// Scripted answers of the Memory Stick controller's loader, per kind of the
 /// last command, as LoaderScript.
@@ -57,7 +57,7 @@ struct ReaderDescription {
   std::string letters;
   /// What the self drivers' unit-count command answers; none: the number of letters.
   std::optional<int> units;
-  InquiryIdentity inquiry;
+  ReaderInquiry inquiry;
 
   // Identity: the identify block is built from these, unless `identify` is given.
   std::uint16_t vendorId = 0;
@@ -66,7 +66,7 @@ struct ReaderDescription {
   std::string product;       // up to 16
   std::string serial;        // up to 12
   /// The inquiry texts inside the identify block; none: the same as `inquiry`.
-  std::optional<InquiryIdentity> identifyInquiry;
+  std::optional<ReaderInquiry> identifyInquiry;
   std::array<Byte, 8> fwRevision{};
   std::array<Byte, 8> usb20FwRevision{};
   std::array<Byte, 4> fwRevisionOrg{};

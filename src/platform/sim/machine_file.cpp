@@ -339,11 +339,11 @@ bool readWindows(Context& context, const Json& json, const std::string& path, Wi
 }
 
 /// An inquiry identity; fields not given keep what `out` held.
-bool readInquiry(Context& context, const Json& json, const std::string& path, InquiryIdentity& out) {
-  static constexpr FieldRule<InquiryIdentity> kRules[] = {
-      {"vendor", readMember<&InquiryIdentity::vendor, readTextOf<identity_width::kInquiryVendor>>},
-      {"product", readMember<&InquiryIdentity::product, readTextOf<identity_width::kInquiryProduct>>},
-      {"revision", readMember<&InquiryIdentity::revision, readTextOf<identity_width::kInquiryRevision>>},
+bool readInquiry(Context& context, const Json& json, const std::string& path, ReaderInquiry& out) {
+  static constexpr FieldRule<ReaderInquiry> kRules[] = {
+      {"vendor", readMember<&ReaderInquiry::vendor, readTextOf<identity_width::kInquiryVendor>>},
+      {"product", readMember<&ReaderInquiry::product, readTextOf<identity_width::kInquiryProduct>>},
+      {"revision", readMember<&ReaderInquiry::revision, readTextOf<identity_width::kInquiryRevision>>},
   };
   return readObject(context, json, path, kRules, out);
 }
@@ -351,7 +351,7 @@ bool readInquiry(Context& context, const Json& json, const std::string& path, In
 /// What `identifyInquiry` does not give comes from the reader's inquiry, so
 /// it is read after it.
 bool readIdentifyInquiry(Context& context, const Json& json, const std::string& path, ReaderDescription& out) {
-  InquiryIdentity identity = out.inquiry;
+  ReaderInquiry identity = out.inquiry;
   if (!readInquiry(context, json, path, identity)) return false;
   out.identifyInquiry = identity;
   return true;

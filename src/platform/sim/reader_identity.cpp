@@ -33,7 +33,7 @@ void putWordPairs(Bytes out, std::size_t offset, std::size_t characters, std::st
   }
 }
 
-void putInquiryTexts(Bytes out, const InquiryIdentity& identity) {
+void putInquiryTexts(Bytes out, const ReaderInquiry& identity) {
   using namespace identify_offset;
   putText(out, kInquiryVendor, identity_width::kInquiryVendor, identity.vendor, ' ');
   putText(out, kInquiryProduct, identity_width::kInquiryProduct, identity.product, ' ');
@@ -42,7 +42,7 @@ void putInquiryTexts(Bytes out, const InquiryIdentity& identity) {
 
 }  // namespace
 
-InquiryAnswer inquiryAnswer(const InquiryIdentity& identity, bool removable) {
+InquiryAnswer inquiryAnswer(const ReaderInquiry& identity, bool removable) {
   InquiryAnswer answer{};
   answer[0] = 0x00;  // direct-access block device
   answer[1] = removable ? 0x80 : 0x00;

@@ -16,7 +16,7 @@ using InquiryAnswer = std::array<Byte, kInquiryAnswerSize>;
 
 /// Standard INQUIRY data of a direct-access device: `removable` sets the
 /// RMB bit; vendor, product and revision at bytes 8, 16 and 32, blank-padded.
-InquiryAnswer inquiryAnswer(const InquiryIdentity& identity, bool removable);
+InquiryAnswer inquiryAnswer(const ReaderInquiry& identity, bool removable);
 
 /// The reader's identify block: `reader.identify` when given, else built
 /// from the identity fields. `msInLoader` selects which Memory Stick

@@ -16,7 +16,7 @@ ReaderDescription exampleReader() {
   reader.manufacturer = "Maker";
   reader.product = "Reader";
   reader.serial = "000000000001";
-  reader.identifyInquiry = InquiryIdentity{"Vend", "Prod", "2.0"};
+  reader.identifyInquiry = ReaderInquiry{"Vend", "Prod", "2.0"};
   reader.fwRevision = {0x01, 0x02, 0x03, 0x07, 0x0C, 0x19, 0x00, 0x00};
   reader.usb20FwRevision = {0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x07, 0x18};
   reader.fwRevisionOrg = {0x21, 0x22, 0x23, 0x24};
