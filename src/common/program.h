@@ -10,6 +10,7 @@
 #include "device/access_route.h"
 #include "device/device_table.h"
 #include "device/os_mode.h"
+#include "device/pass_through.h"
 #include "isp/isp_tally.h"
 #include "jobs/firmware_image.h"
 #include "jobs/serial_counter.h"
@@ -53,6 +54,9 @@ struct Program {
   FirmwareImage firmwareImage;
   /// The counter last loaded from SERIAL.TXT or advanced; 0 at start-up.
   SerialCounter serialCounter;
+
+  /// The pass-through route's request buffer and drive handle.
+  PassThroughState passThrough;
 };
 
 }  // namespace updater

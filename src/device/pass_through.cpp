@@ -1,0 +1,190 @@
+#include "device/pass_through.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "common/program.h"
+#include "device/identify_record.h"
+#include "device/slot_assignment.h"
+
+namespace updater {
+namespace {
+
+namespace spt = scsi_pass_through;
+
+constexpr std::uint32_t kIdentityTimeoutSeconds = 2;
+constexpr std::uint32_t kVendorTimeoutSeconds = 30;
+constexpr std::uint32_t kInquiryLength = 36;
+constexpr std::uint32_t kDriverIdentifyLength = 512;
+
+/// The inquiry identity the NT self driver's readers report: vendor, product
+/// and revision (bytes 8..35 of the inquiry data).
+constexpr std::string_view kSelfDriverNtIdentity = "        USB Reader      01.A";
+
+/// The first drive letter examined: A and B are floppy drives.
+constexpr char kFirstScannedLetter = 'C';
+
+PassThroughRequest identityRequest(const CommandBlock& cdb, std::uint32_t dataLength) {
+  PassThroughRequest request;
+  request.cdb = cdb;
+  request.dataLength = dataLength;
+  request.timeoutSeconds = kIdentityTimeoutSeconds;
+  request.outputSize = static_cast<std::uint32_t>(spt::kDataArea) + dataLength;
+  return request;
+}
+
+void writeHeader(Bytes buffer, const PassThroughRequest& request) {
+  putU16(buffer, spt::kLength, static_cast<std::uint16_t>(spt::kHeaderSize));
+  putU8(buffer, spt::kPathId, 0);
+  putU8(buffer, spt::kTargetId, 1);
+  putU8(buffer, spt::kLun, 0);
+  putU8(buffer, spt::kCdbLength, static_cast<std::uint8_t>(kCommandBlockLength));
+  putU8(buffer, spt::kSenseInfoLength, 24);
+  putU8(buffer, spt::kDataIn, request.dataIn);
+  putU32(buffer, spt::kDataTransferLength, request.dataLength);
+  putU32(buffer, spt::kTimeOutValue, request.timeoutSeconds);
+  putU32(buffer, spt::kDataBufferOffset, static_cast<std::uint32_t>(spt::kDataArea));
+  putU32(buffer, spt::kSenseInfoOffset, static_cast<std::uint32_t>(spt::kSenseArea));
+  std::copy(request.cdb.begin(), request.cdb.end(), buffer.begin() + spt::kCdb);
+}
+
+std::string driveName(char letter) {
+  std::string name = "\\\\.\\C:";
+  name[4] = letter;
+  return name;
+}
+
+UniqueHandle openDrive(Program& program, char letter) {
+  return openOwned(program.port, driveName(letter), kGenericRead | kGenericWrite, kFileShareRead | kFileShareWrite,
+                   kOpenExisting, 0);
+}
+
+template <std::size_t N>
+bool sameBytes(ConstBytes bytes, const std::array<char, N>& text, std::size_t count) {
+  return std::equal(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count), text.begin(),
+                    [](Byte b, char c) { return b == static_cast<Byte>(c); });
+}
+
+bool identityAccepted(const Program& program, AccessRoute route, ConstBytes inquiryData) {
+  const ConstBytes identity = inquiryData.subspan(8);
+  if (route == AccessRoute::SelfDriverNt) {
+    return std::equal(kSelfDriverNtIdentity.begin(), kSelfDriverNtIdentity.end(), identity.begin(),
+                      [](char c, Byte b) { return b == static_cast<Byte>(c); });
+  }
+  // Vendor and product only; the revision is not compared.
+  constexpr std::size_t kVendorAndProduct = 24;
+  return sameBytes(identity, program.userIspData.FaInquiry, kVendorAndProduct) ||
+         sameBytes(identity, program.userIspData.FbInquiry, kVendorAndProduct);
+}
+
+bool readIdentifyBlock(Program& program, AccessRoute route) {
+  Bytes identify(program.deviceTable.identifyData);
+  if (route == AccessRoute::PassThrough) return deviceIdentify(program, identify);
+  // The NT self driver's readers answer the driver-level identify; older
+  // firmware only its 0x03 form. Bytes past 512 keep the table's clearing.
+  const Bytes driverPart = identify.first(kDriverIdentifyLength);
+  return driverIdentify(program, 0x13, driverPart) || driverIdentify(program, 0x03, driverPart);
+}
+
+void examineDrive(Program& program, AccessRoute route, char letter) {
+  UniqueHandle& drive = program.passThrough.drive;
+  drive = openDrive(program, letter);
+  if (!drive.isOpen()) return;
+  std::array<Byte, 528> inquiryData{};
+  if (inquiry(program, 0, Bytes(inquiryData).first(kInquiryLength)) &&
+      identityAccepted(program, route, inquiryData) && readIdentifyBlock(program, route)) {
+    assignSlot(program.deviceTable, ScannedUnit::atDrive(letter));
+  }
+  drive.reset();
+}
+
+}  // namespace
+
+bool sendPassThrough(Program& program, const PassThroughRequest& request, ConstBytes dataOut, Bytes dataIn) {
+  Bytes buffer(program.passThrough.buffer);
+  const bool fits = request.dataLength <= spt::kDataAreaSize && request.inputSize <= buffer.size() &&
+                    request.outputSize <= buffer.size();
+  if (!fits) return false;
+  std::fill(buffer.begin(), buffer.end(), Byte{0});
+  writeHeader(buffer, request);
+  const std::size_t outCount = std::min<std::size_t>(dataOut.size(), spt::kDataAreaSize);
+  std::copy_n(dataOut.begin(), outCount, buffer.begin() + spt::kDataArea);
+
+  const DeviceIoResult result =
+      program.port.deviceIoControl(program.passThrough.drive.get(), spt::kControlCode, buffer.first(request.inputSize),
+                                   buffer.first(request.outputSize));
+  if (!result.ok) return false;
+  if (request.needsGoodStatus && buffer[spt::kScsiStatus] != 0) return false;
+  if (request.dataIn == spt::kScsiIoctlDataIn) {
+    const std::size_t count = std::min<std::size_t>(dataIn.size(), request.dataLength);
+    std::copy_n(buffer.begin() + spt::kDataArea, count, dataIn.begin());
+  }
+  return true;
+}
+
+bool inquiry(Program& program, std::uint8_t unit, Bytes buffer) {
+  CommandBlock cdb{0x12, 0, 0, 0, kInquiryLength, 0, 0, 0, 0, 0, 0, 0};
+  cdb[1] = static_cast<Byte>(unit << 5);
+  return sendPassThrough(program, identityRequest(cdb, kInquiryLength), {}, buffer);
+}
+
+bool driverIdentify(Program& program, std::uint8_t variant, Bytes buffer) {
+  // Bytes 2..5: the identity signature 0x04A55A30, most significant first;
+  // byte 8: one block.
+  const CommandBlock cdb{0xFF, variant, 0x04, 0xA5, 0x5A, 0x30, 0, 0, 0x01, 0, 0, 0};
+  return sendPassThrough(program, identityRequest(cdb, kDriverIdentifyLength), {}, buffer);
+}
+
+bool deviceIdentify(Program& program, Bytes buffer) {
+  const CommandBlock cdb{0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0};
+  return sendPassThrough(program, identityRequest(cdb, static_cast<std::uint32_t>(kIdentifyLength)), {}, buffer);
+}
+
+int scanDrives(Program& program, AccessRoute route) {
+  if (route == AccessRoute::PassThrough) program.passThrough.drive.reset();
+  const std::uint32_t mask = program.port.logicalDrives();
+  for (char letter = kFirstScannedLetter; letter <= 'Z'; ++letter) {
+    if ((mask >> (letter - 'A')) & 1u) examineDrive(program, route, letter);
+  }
+  return program.deviceTable.deviceCount == 0 ? 1 : 0;
+}
+
+int openSelectedDrive(Program& program) {
+  const DeviceTable& table = program.deviceTable;
+  if (table.selectedIndex >= kDeviceSlots) return 1;
+  const DeviceEntry& entry = table.entries[table.selectedIndex];
+  if (entry.inUse == 0) return 1;
+  program.passThrough.drive.reset();
+  program.passThrough.drive = openDrive(program, entry.driveLetters[0]);
+  return program.passThrough.drive.isOpen() ? 0 : 1;
+}
+
+void closeDrive(Program& program) { program.passThrough.drive.reset(); }
+
+bool PassThroughChannel::execute(VendorCommand& command) {
+  PassThroughRequest request;
+  request.cdb = command.cdb;
+  request.needsGoodStatus = true;
+  switch (command.direction) {
+    case Direction::None:  // jumpToIsp
+      request.timeoutSeconds = kIdentityTimeoutSeconds;
+      request.outputSize = static_cast<std::uint32_t>(spt::kDataArea);
+      return sendPassThrough(program_, request, {}, {});
+    case Direction::In:  // getIspStatus
+      request.dataLength = command.transferLength;
+      request.timeoutSeconds = kVendorTimeoutSeconds;
+      request.outputSize = static_cast<std::uint32_t>(spt::kDataArea) + command.transferLength;
+      return sendPassThrough(program_, request, {}, command.data);
+    case Direction::Out:  // sendIspData: the image, then zeros up to the padded length
+      request.dataIn = spt::kScsiIoctlDataOut;
+      request.dataLength = command.transferLength;
+      request.timeoutSeconds = kVendorTimeoutSeconds;
+      request.inputSize = static_cast<std::uint32_t>(spt::kDataArea) + command.transferLength;
+      request.outputSize = request.inputSize;
+      return sendPassThrough(program_, request, command.data, {});
+  }
+  return false;
+}
+
+}  // namespace updater

@@ -1,0 +1,59 @@
+#pragma once
+
+// The program's routes, as the operator commands and the jobs reach them:
+// the route-specific halves of the table build, open and close, and the
+// bindings of the programming and verify sequences. Routes that are not
+// served here fail their scans, opens and runs.
+
+#include "device/device_routes.h"
+#include "device/pass_through_binding.h"
+#include "isp/route_binding.h"
+
+namespace updater {
+
+class ProgramRoutes : public DeviceRoutes, public RouteBindings {
+ public:
+  explicit ProgramRoutes(Program& program);
+
+  int enumerateDynamicSelfDriver(Program& program) override;
+  int enumeratePortSelfDriver(Program& program) override;
+  int enumerateAspi(Program& program) override;
+  int enumerateSelfDriverNt(Program& program) override;
+  int enumeratePassThrough(Program& program) override;
+
+  int openDynamicSelfDriver(Program& program) override;
+  int openPortSelfDriver(Program& program) override;
+  int probeNtSelfDriver(Program& program) override;
+
+  void closeSelfDriver9x(Program& program) override;
+  void closePassThroughDrive(Program& program) override;
+
+  RouteBinding& binding(AccessRoute route) override;
+
+ private:
+  /// A route without a carrier here: its runs cannot start.
+  class UnservedBinding : public RouteBinding {
+   public:
+    explicit UnservedBinding(AccessRoute route) : traits_(routeTraits(route)) {}
+    const RouteTraits& traits() const override { return traits_; }
+    bool start(Program&) override { return false; }
+    void end(Program&) override {}
+    CommandChannel& channel() override { return channel_; }
+
+   private:
+    class NoChannel : public CommandChannel {
+     public:
+      bool execute(VendorCommand&) override { return false; }
+    };
+    const RouteTraits& traits_;
+    NoChannel channel_;
+  };
+
+  PassThroughBinding passThrough_;
+  UnservedBinding selfDriverNt_{AccessRoute::SelfDriverNt};
+  UnservedBinding selfDriverPort_{AccessRoute::SelfDriverPort};
+  UnservedBinding selfDriverDynamic_{AccessRoute::SelfDriverDynamic};
+  UnservedBinding aspi_{AccessRoute::Aspi};
+};
+
+}  // namespace updater

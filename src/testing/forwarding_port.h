@@ -1,0 +1,51 @@
+#pragma once
+
+// A port that hands every call to another one: the base of test decorators
+// that watch or change a single call (what a request carried, a failure at
+// one moment) and leave the rest to the simulated machine.
+
+#include "platform/port.h"
+
+namespace updater {
+
+class ForwardingPort : public Port {
+ public:
+  explicit ForwardingPort(Port& inner) : inner_(inner) {}
+
+  std::uint32_t versionWord() override { return inner_.versionWord(); }
+  void sleep(std::uint32_t milliseconds) override { inner_.sleep(milliseconds); }
+  LocalDate localDate() override { return inner_.localDate(); }
+  void consoleLine(std::string_view line) override { inner_.consoleLine(line); }
+  std::uint32_t logicalDrives() override { return inner_.logicalDrives(); }
+  HandleValue createFile(std::string_view name, std::uint32_t access, std::uint32_t shareMode,
+                         std::uint32_t disposition, std::uint32_t flags) override {
+    return inner_.createFile(name, access, shareMode, disposition, flags);
+  }
+  DeviceIoResult deviceIoControl(HandleValue handle, std::uint32_t controlCode, ConstBytes input,
+                                 Bytes output) override {
+    return inner_.deviceIoControl(handle, controlCode, input, output);
+  }
+  bool closeHandle(HandleValue handle) override { return inner_.closeHandle(handle); }
+  DataAddress dataAddress(Bytes buffer) override { return inner_.dataAddress(buffer); }
+  RegistryKeyValue openRegistryKey(std::string_view subKey, std::uint32_t access) override {
+    return inner_.openRegistryKey(subKey, access);
+  }
+  RegistryValueResult queryRegistryValue(RegistryKeyValue key, std::string_view valueName, Bytes buffer) override {
+    return inner_.queryRegistryValue(key, valueName, buffer);
+  }
+  bool closeRegistryKey(RegistryKeyValue key) override { return inner_.closeRegistryKey(key); }
+  ModuleValue loadLibrary(std::string_view name) override { return inner_.loadLibrary(name); }
+  EntryPointValue procAddress(ModuleValue module, std::string_view name) override {
+    return inner_.procAddress(module, name);
+  }
+  bool freeLibrary(ModuleValue module) override { return inner_.freeLibrary(module); }
+  std::uint32_t getAspi32SupportInfo(EntryPointValue entry) override { return inner_.getAspi32SupportInfo(entry); }
+  std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) override {
+    return inner_.sendAspi32Command(entry, requestBlock, posting);
+  }
+
+ private:
+  Port& inner_;
+};
+
+}  // namespace updater
