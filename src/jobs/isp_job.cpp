@@ -1,0 +1,144 @@
+#include "jobs/isp_job.h"
+
+#include <string>
+
+#include "common/program.h"
+#include "isp/program_firmware.h"
+#include "jobs/image_compatibility.h"
+#include "jobs/image_patch.h"
+#include "jobs/job_steps.h"
+
+namespace updater {
+namespace {
+
+constexpr std::string_view kTitle = "==  Internal System Program Ver1.60             ";
+constexpr std::string_view kNoAddressFile = "Error!!! No String address file for this device";
+constexpr std::string_view kOutOfRange = "Error!!! String address out of range in ";
+constexpr int kLastRefusedYear = 2000;
+
+// "%0<width>x".
+void appendPaddedHex(std::string& text, std::uint32_t value, std::size_t width) {
+  constexpr char kDigits[] = "0123456789abcdef";
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), kDigits[value & 0xF]);
+    value >>= 4;
+  } while (value != 0);
+  if (digits.size() < width) text.append(width - digits.size(), '0');
+  text += digits;
+}
+
+class IspRun {
+ public:
+  IspRun(Program& program, RouteBindings& routes)
+      : program_(program), routes_(routes),
+        groups_(revisionGroupsOf(program.deviceTable.hardwareRevisionText)) {}
+
+  void run() {
+    startJobLog(program_, kTitle);
+    const std::optional<JobFiles> files = loadJobFiles(program_, filesPlan());
+    if (!files || !loadSerialCounterIfUsed()) return;
+    appendCounterLines();
+
+    const LocalDate date = program_.port.localDate();
+    if (date.year <= kLastRefusedYear) return failJob(program_, "Error!!! Year too small, " + std::to_string(date.year));
+    const SerialNumber serialNumber = makeSerialNumber(program_.serialCounter, date);
+    appendSerialNumberLines(serialNumber);
+
+    if (!patch(*files, serialDescriptor(serialNumber))) return;
+    const DeviceTable& table = program_.deviceTable;
+    const auto mismatch = checkImageMatchesDevice(imageHead(program_.firmwareImage), table.hardwareRevisionText,
+                                                  selectedEntry(table).usbHwRevision);
+    if (mismatch) return stopJob(program_, *mismatch);
+
+    const std::uint32_t successesBefore = program_.tally.successCount;
+    runOnCurrentRoute(program_, routes_, programFirmware);
+    if (program_.tally.successCount == successesBefore + 1) consumeSerialNumber();
+  }
+
+ private:
+  JobFilesPlan filesPlan() const {
+    return {groups_.readsAddressFile,
+            groups_.readsBmpMapWords ? AddressWords::WithBmpMap : AddressWords::IdentityOnly,
+            groups_.toleratesAddressErrors};
+  }
+
+  bool loadSerialCounterIfUsed() {
+    if (!groups_.usesSerialFile) return true;
+    const SerialLoadResult result = loadSerialCounter(program_);
+    if (result == SerialLoadResult::Ok) return true;
+    failJob(program_, serialLoadMessage(result));
+    return false;
+  }
+
+  void appendCounterLines() {
+    const SerialCounter& counter = program_.serialCounter;
+    std::string line = "==  CEM= 0x";
+    appendPaddedHex(line, counter.cem, 2);
+    line += " || PC= 0x";
+    appendPaddedHex(line, counter.pc, 2);
+    line += " || CNT= 0x";
+    appendPaddedHex(line, counter.cnt, 4);
+    appendLogLine(program_, line);
+    appendRomCodeLines(program_);
+  }
+
+  void appendSerialNumberLines(const SerialNumber& generated) {
+    const UserIspData& data = program_.userIspData;
+    std::string line = "SERIAL NUMBER: ";
+    if (data.serialActive) {
+      line += fieldText(data.serialString);
+    } else {
+      line.append(generated.begin(), generated.end());
+    }
+    appendLogLine(program_, line);
+    appendLogLine(program_, kRuleLine);
+  }
+
+  // The BmpMap, then the identity data. A plain-block image whose address
+  // file its revision could not read goes out as it is.
+  bool patch(const JobFiles& files, const SerialDescriptor& descriptor) {
+    FirmwareImage& firmware = program_.firmwareImage;
+    const ImageHead head = imageHead(firmware);
+    if (files.bmpMapLoaded && head.imageType == 6 && head.encodingMark == kScrambledMark) {
+      insertBmpMap(firmware, *files.address);
+    }
+    if (files.addressFailure && imageClassOf(head) == ImageClass::PlainBlock) return true;
+
+    switch (patchImage(firmware, files.address, program_.userIspData, descriptor)) {
+      case PatchResult::Patched: return true;
+      case PatchResult::NoAddressRecord:
+        // A revision that tolerates an unreadable address file still needs
+        // it for every other class: say why it could not be read.
+        if (files.addressFailure) {
+          failJob(program_, *files.addressFailure);
+        } else {
+          failJob(program_, kNoAddressFile);
+        }
+        return false;
+      case PatchResult::OutOfRange:
+        failJob(program_, std::string(kOutOfRange) + std::string(fieldText(program_.userIspData.addressFile)));
+        return false;
+    }
+    return false;
+  }
+
+  // After a success the number is used up. A fixed serial string uses none,
+  // and a revision that makes no serial number read no counter to advance.
+  void consumeSerialNumber() {
+    if (program_.userIspData.serialActive || !groups_.usesSerialFile) return;
+    advanceSerialCounter(program_.serialCounter);
+    const SerialSaveResult result = saveSerialCounter(program_);
+    if (result != SerialSaveResult::Ok) stopJob(program_, serialSaveMessage(result));
+  }
+
+  Program& program_;
+  RouteBindings& routes_;
+  const RevisionGroups groups_;
+};
+
+}  // namespace
+
+void runIspJob(Program& program, RouteBindings& routes) { IspRun(program, routes).run(); }
+
+}  // namespace updater

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace updater {
+
+struct Program;
+class RouteBindings;
+
+/// The ISP command's job: loads the image with its address file and BmpMap
+/// and the serial counter from SERIAL.TXT, stamps the operator's identity
+/// data and a fresh serial number into the image, checks that the image
+/// suits the selected reader, and hands it to the programming sequence of
+/// the current route. After a successful programming it advances the serial
+/// counter and saves SERIAL.TXT. Starts StatusLog afresh with its report.
+///
+/// Every failure before the programming ends the job with a stop box and
+/// nothing sent; SERIAL.TXT changes only after a success.
+void runIspJob(Program& program, RouteBindings& routes);
+
+}  // namespace updater
