@@ -141,7 +141,7 @@ TEST_F(IspJob, CounterAt0xFFFFWrapsToZero) {
 }
 
 TEST_F(IspJob, YearUpTo2000FailsAfterTheRomCodeLineWithNothingSent) {
-  harness.port.date = {2000, 6, 1};
+  harness.machine.date = {2000, 6, 1};
   run();
   EXPECT_EQ(log(), kHead + "\n==  CEM= 0x12 || PC= 0x34 || CNT= 0x0005"
                            "\n==  ROMCODE = FW.BIN || VxD DRIVER = UDSKIO.SYS \n" +
@@ -151,7 +151,7 @@ TEST_F(IspJob, YearUpTo2000FailsAfterTheRomCodeLineWithNothingSent) {
   EXPECT_EQ(serialFile(), "12 34 5\n");
 
   harness.transcript.clear();
-  harness.port.date = {2001, 1, 1};
+  harness.machine.date = {2001, 1, 1};
   run();
   EXPECT_TRUE(harness.messageBoxes().empty()) << "2001 is late enough";
 }
