@@ -40,6 +40,10 @@ class QuietMainView : public MainView {
  public:
   void messageBox(std::string_view, std::string_view, MessageIcon) override { ++boxes; }
   void setControlText(int, std::string_view) override { ++controlTexts; }
+  void resetList(int) override {}
+  void addListItem(int, std::string_view) override {}
+  void selectListItem(int, int) override {}
+  std::string selectedListText(int, std::size_t) override { return {}; }
   int boxes = 0;
   int controlTexts = 0;
 };

@@ -6,12 +6,14 @@
 // selection), and the "Device Name :" field with the selected reader's
 // inquiry product name and drive letters.
 
+#include "app/control_ids.h"
+
 namespace updater {
 
 struct Program;
 
-inline constexpr int kReportAreaControl = 1021;
-inline constexpr int kDeviceNameControl = 1024;
+inline constexpr int kReportAreaControl = control::kReportArea;
+inline constexpr int kDeviceNameControl = control::kDeviceName;
 
 /// Shows the report of the selected device in controls 1021 and 1024 (in
 /// that order), rebuilding `hardwareRevisionText` from the selected entry

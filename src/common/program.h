@@ -3,6 +3,7 @@
 // The program's state: every program-wide record, the platform port and the
 // two views. One object per program; tests build as many as they like.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -49,6 +50,13 @@ struct Program {
   bool selfDriverChosen = false;
   std::string selectedDriverName;
   DriverKind driverKind = DriverKind::Other;
+  /// The "ISP_Ena" and "ISP_MS F/W" check boxes: the ISP and Verify commands
+  /// refuse to run without the first; the second turns them to the Memory
+  /// Stick controller.
+  bool ispEnabled = false;
+  bool msMode = false;
+  /// The result of the last self-driver open or device enumeration; 0: good.
+  std::uint8_t routeStatus = 0;
   DeviceTable deviceTable;
   UserIspData userIspData;
   FirmwareImage firmwareImage;

@@ -3,7 +3,6 @@
 namespace updater {
 
 std::optional<FailureKind> FailurePlan::next(const std::string& command) {
-  if (failures.empty()) return std::nullopt;
   const int occurrence = ++counts_[command];
   for (const auto& failure : failures) {
     if (failure.command == command && failure.occurrence == occurrence) return failure.kind;

@@ -1,0 +1,258 @@
+#include "app/operator_commands.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "app/control_ids.h"
+#include "app/device_report.h"
+#include "app/load_user_isp_data.h"
+#include "app/main_window.h"
+#include "common/program.h"
+#include "common/text_format.h"
+#include "device/hardware_revision.h"
+#include "device/program_routes.h"
+#include "device/route_operations.h"
+#include "jobs/isp_job.h"
+#include "jobs/ms_update.h"
+#include "jobs/verify_job.h"
+
+namespace updater {
+namespace {
+
+constexpr std::string_view kMessageDialog = "Message Dialog";
+constexpr std::size_t kDriverNameChars = 19;
+
+/// The hardware revisions that ISP serves without a self driver: every
+/// listed code but "3017".
+constexpr std::string_view kIspRevisions[] = {"3046", "3086", "4013", "4023", "4053", "4057",
+                                              "4064", "4113", "4129", "4137", "4147", "4148",
+                                              "4161", "4165", "4166", "4168", "4391"};
+
+bool onSelfDriverRoute(const Program& program) {
+  return program.osMode == OsMode::Win98 ||
+         ((program.osMode == OsMode::WinMe || program.osMode == OsMode::Win2000) && program.selfDriverChosen);
+}
+
+bool supportedFamily(const Program& program) { return program.osMode != OsMode::Unsupported; }
+
+void warn(Program& program, std::string_view text) {
+  program.mainView.messageBox(text, program.applicationName, MessageIcon::Warning);
+}
+
+void showStatusLog(Program& program) { program.mainView.setControlText(control::kReportArea, program.statusLog); }
+
+void fillDeviceList(Program& program) {
+  MainView& view = program.mainView;
+  view.resetList(control::kDeviceList);
+  for (std::uint32_t i = 0; i < program.deviceTable.deviceCount; ++i) {
+    view.addListItem(control::kDeviceList, std::string(1, static_cast<char>('1' + i)));
+  }
+  view.selectListItem(control::kDeviceList, static_cast<int>(program.deviceTable.selectedIndex));
+}
+
+/// Opens the self driver of the route; on failure StatusLog becomes
+/// "\n" + `prefix` + the driver's name. True when open.
+bool openDriverOrLog(Program& program, ProgramRoutes& routes, std::string_view prefix) {
+  program.routeStatus = static_cast<std::uint8_t>(openSelfDriver(program, routes));
+  if (program.routeStatus == 0) return true;
+  program.statusLog = "\n";
+  program.statusLog += prefix;
+  program.statusLog += program.selectedDriverName;
+  return false;
+}
+
+bool revisionServedWithoutDriver(const Program& program) {
+  const std::string_view code = std::string_view(program.deviceTable.hardwareRevisionText).substr(0, 4);
+  return std::find(std::begin(kIspRevisions), std::end(kIspRevisions), code) != std::end(kIspRevisions);
+}
+
+void appendTally(Program& program) {
+  std::string& log = program.statusLog;
+  log += "\n\nSuccess Number Of ISP: ";
+  appendHex(log, program.tally.successCount);
+  log += "\nError   Number Of ISP: ";
+  appendHex(log, program.tally.errorCount);
+  log += "\nTotal   Number Of ISP: ";
+  appendHex(log, program.tally.totalCount);
+}
+
+void runIspOrMsProgram(Program& program, ProgramRoutes& routes) {
+  if (program.msMode) {
+    runMsUpdate(program, routes, MsUpdateMode::Program);
+  } else {
+    runIspJob(program, routes);
+  }
+}
+
+// Windows 2000: scan again and program only a lone reader. False when the
+// command has ended without a job.
+bool rescanForLoneReader(Program& program, ProgramRoutes& routes) {
+  program.routeStatus = static_cast<std::uint8_t>(buildDeviceTable(program, routes));
+  const std::uint32_t count = program.deviceTable.deviceCount;
+  if (count == 1) return true;
+  if (count == 0) {
+    warn(program, "Error: Unknow error happen!!!");
+  } else {
+    program.mainView.messageBox(
+        "ISP_E7: There are more then one USB device were detected!!!\n        ISP can't process normally!!! ",
+        program.applicationName, MessageIcon::Information);
+  }
+  return false;
+}
+
+}  // namespace
+
+void getInfo(Program& program, ProgramRoutes& routes) {
+  clearDeviceTable(program.deviceTable);
+  program.routeStatus = 0;
+  program.statusLog.clear();
+  std::string log;
+
+  bool driverOpen = true;
+  if (onSelfDriverRoute(program)) {
+    program.driverKind = driverKindOf(program.selectedDriverName);
+    program.routeStatus = static_cast<std::uint8_t>(openSelfDriver(program, routes));
+    if (program.routeStatus != 0) {
+      driverOpen = false;
+      log = "\nError: Can't Load the Driver " + program.selectedDriverName +
+            "\n  P/S: Device Not Ready Or Error Driver select.";
+      program.mainView.messageBox("Error!!! Device not ready Or Error Driver select", kMessageDialog,
+                                  MessageIcon::Stop);
+    }
+  }
+  if (driverOpen) {
+    program.routeStatus = static_cast<std::uint8_t>(buildDeviceTable(program, routes));
+    if (program.routeStatus == 1 || program.routeStatus == 2) {
+      log = "\nERROR: Device Not Ready when GET DEVICE VERSION!! \n  P/S: After ISP/Verify Device must plug-out first!";
+      if (onSelfDriverRoute(program)) routes.closeSelfDriver9x(program);
+    } else {
+      fillDeviceList(program);
+    }
+  }
+  program.statusLog = log;
+  showDeviceReport(program);
+}
+
+void driverSelectChanged(Program& program, ProgramRoutes& routes) {
+  const std::string chosen = program.mainView.selectedListText(control::kDriverList, kDriverNameChars);
+  if (onSelfDriverRoute(program)) program.selectedDriverName = chosen;
+  getInfo(program, routes);
+  warn(program, "OnSelchangeComboDropdown success");
+}
+
+void selfDriverClicked(Program& program) {
+  program.selfDriverChosen = !program.selfDriverChosen;
+  program.mainView.resetList(control::kDriverList);
+  fillDriverList(program);
+  program.statusLog.clear();
+  showDeviceReport(program);
+}
+
+void deviceSelectChanged(Program& program) {
+  if (program.osMode == OsMode::WinXp || program.osMode == OsMode::Unsupported) {
+    warn(program, "AP must run under win98 or WinMe with self-driver");
+    return;
+  }
+  DeviceTable& table = program.deviceTable;
+  if (table.deviceCount < 2) {
+    table.selectedIndex = 0;
+  } else {
+    const std::string chosen = program.mainView.selectedListText(control::kDeviceList, 1);
+    const int index = chosen.empty() ? 0 : chosen[0] - '1';
+    // Only the list's own items ("1" to ":") can be chosen; anything else
+    // keeps the first reader rather than pointing past the table.
+    table.selectedIndex = index >= 0 && static_cast<std::uint32_t>(index) < table.deviceCount
+                              ? static_cast<std::uint32_t>(index)
+                              : 0;
+  }
+  showDeviceReport(program);
+}
+
+void ispEnableClicked(Program& program) { program.ispEnabled = !program.ispEnabled; }
+
+void msModeClicked(Program& program) { program.msMode = !program.msMode; }
+
+void userIspInfoClicked(Program& program) {
+  loadUserIspData(program, SystemInformation{static_cast<int>(program.osMode), program.selfDriverChosen,
+                                             program.selectedDriverName});
+}
+
+void ispCommand(Program& program, ProgramRoutes& routes) {
+  program.routeStatus = 0;
+  if (!supportedFamily(program)) return warn(program, "ISP_E1: ISP must run under win98 or WinMe or Win2K or WinXP");
+  if (!program.ispEnabled) return warn(program, "ISP_E2: Before ISP, Please select the [ISP_ena] first!!!");
+  program.deviceTable.hardwareRevisionText = hardwareRevisionText(selectedEntry(program.deviceTable).usbHwRevision);
+
+  if (program.osMode == OsMode::Win98) {
+    if (openDriverOrLog(program, routes, "ISP_E3: Can't Load the Driver : ")) runIspOrMsProgram(program, routes);
+  } else {
+    if (!program.selfDriverChosen && !revisionServedWithoutDriver(program)) {
+      return warn(program, "ISP_E5: ISP must run under win98 or WinMe or WIN2K with DRIVER Install.");
+    }
+    if (program.msMode && !(program.osMode == OsMode::WinMe && program.selfDriverChosen)) {
+      return warn(program, "ISP_E9: MS ISP must run under win98 or WinMe with DRIVER Install.");
+    }
+    switch (program.osMode) {
+      case OsMode::WinMe:
+        if (!program.selfDriverChosen || openDriverOrLog(program, routes, "ISP_E4: Can't Load the Driver : ")) {
+          runIspOrMsProgram(program, routes);
+        }
+        break;
+      case OsMode::Win2000:
+        if (program.selfDriverChosen && !openDriverOrLog(program, routes, "ISP_E6: Can't Load the Driver : ")) {
+          return showStatusLog(program);
+        }
+        if (!rescanForLoneReader(program, routes)) return;
+        runIspJob(program, routes);
+        break;
+      default:
+        runIspJob(program, routes);
+        break;
+    }
+  }
+  appendTally(program);
+  showStatusLog(program);
+}
+
+void verifyCommand(Program& program, ProgramRoutes& routes) {
+  if (!supportedFamily(program)) {
+    return warn(program, "Verify must run under win98 or WinMe or Win2K Oor WinXP with self-driver");
+  }
+  if (!program.ispEnabled) return warn(program, "Before Verify Firmware, Please select the [ISP_ena] first!!!");
+  constexpr std::string_view kCantLoad = "Can't Load the Driver : ";
+  constexpr std::string_view kMsRefusal = "ISP_E9: ISP must run under win98 or WinMe with DRIVER Install.";
+
+  switch (program.osMode) {
+    case OsMode::Win98:
+      if (!openDriverOrLog(program, routes, kCantLoad)) break;
+      if (program.msMode) {
+        runMsUpdate(program, routes, MsUpdateMode::Verify);
+      } else {
+        runVerifyJob(program, routes);
+      }
+      break;
+    case OsMode::WinMe:
+      program.routeStatus = 0;
+      if (program.selfDriverChosen && !openDriverOrLog(program, routes, kCantLoad)) break;
+      if (!program.msMode) {
+        runVerifyJob(program, routes);
+      } else if (!program.selfDriverChosen) {
+        return warn(program, kMsRefusal);
+      } else {
+        runMsUpdate(program, routes, MsUpdateMode::Verify);
+      }
+      break;
+    default:  // Windows 2000, XP and Vista
+      if (program.msMode) return warn(program, kMsRefusal);
+      if (program.osMode == OsMode::Win2000 && program.selfDriverChosen &&
+          !openDriverOrLog(program, routes, kCantLoad)) {
+        break;
+      }
+      runVerifyJob(program, routes);
+      break;
+  }
+  showStatusLog(program);
+}
+
+}  // namespace updater
