@@ -53,8 +53,9 @@ class Checker {
     if (!ok()) return std::nullopt;
     const std::optional<Bytes> bytes = addresses.resolve(address, std::max<std::size_t>(length, 1));
     if (!bytes) {
-      fail(std::string(field) + ' ' + hexValue(address) + " names no buffer of " + std::to_string(length) +
-           " bytes");
+      std::string text = std::string(field) + ' ' + hexValue(address) + " names no buffer";
+      if (length > 0) text += " of " + std::to_string(length) + " bytes";
+      fail(std::move(text));
       return std::nullopt;
     }
     return bytes->first(length);
