@@ -274,7 +274,7 @@ DeviceIoResult SimMachine::passThrough(const OpenDevice& device, std::uint32_t c
     violation("PassThrough " + check.violation);
     return {};
   }
-  const PassThroughRequest& request = *check.request;
+  const CheckedPassThrough& request = *check.request;
   const PassThroughAnswer answer =
       device.reader != nullptr ? answerFromReader(*device.reader, request) : answerFromPlainDisk(request);
 

@@ -12,7 +12,7 @@ namespace updater {
 
 namespace spt = scsi_pass_through;
 
-using ReaderHandler = PassThroughAnswer (*)(SimReader&, const PassThroughRequest&);
+using ReaderHandler = PassThroughAnswer (*)(SimReader&, const CheckedPassThrough&);
 
 struct PassThroughCommand {
   const char* name;
@@ -55,25 +55,25 @@ PassThroughAnswer completed() {
   return answer;
 }
 
-PassThroughAnswer answerInquiry(SimReader& reader, const PassThroughRequest& request) {
+PassThroughAnswer answerInquiry(SimReader& reader, const CheckedPassThrough& request) {
   PassThroughAnswer answer = completed();
   copyOut(request.dataIn, inquiryAnswer(reader.description.inquiry, true), answer);
   return answer;
 }
 
-PassThroughAnswer answerDeviceIdentify(SimReader& reader, const PassThroughRequest& request) {
+PassThroughAnswer answerDeviceIdentify(SimReader& reader, const CheckedPassThrough& request) {
   PassThroughAnswer answer = completed();
   copyOut(request.dataIn, reader.identify, answer);
   return answer;
 }
 
-PassThroughAnswer answerDriverIdentify(SimReader& reader, const PassThroughRequest& request) {
+PassThroughAnswer answerDriverIdentify(SimReader& reader, const CheckedPassThrough& request) {
   PassThroughAnswer answer = completed();
   copyOut(request.dataIn, ConstBytes(reader.identify).first(kDriverIdentifySize), answer);
   return answer;
 }
 
-PassThroughAnswer answerLoaderCommand(SimReader& reader, const PassThroughRequest& request) {
+PassThroughAnswer answerLoaderCommand(SimReader& reader, const CheckedPassThrough& request) {
   PassThroughAnswer answer;
   answer.completed = reader.loader.execute(request.cdb, request.dataOut, request.transferLength, request.dataIn);
   if (request.cdb[1] == kGetIspStatusCode && answer.completed && !request.dataIn.empty()) {
@@ -254,7 +254,7 @@ PassThroughCheck checkPassThrough(ConstBytes input, Bytes output) {
   check.violation = checkRequest(*command, expected, input, output);
   if (!check.violation.empty()) return check;
 
-  PassThroughRequest request;
+  CheckedPassThrough request;
   request.command = command;
   std::copy(cdbField.begin(), cdbField.end(), request.cdb.begin());
   request.transferLength = expected.transferLength;
@@ -267,9 +267,9 @@ PassThroughCheck checkPassThrough(ConstBytes input, Bytes output) {
   return check;
 }
 
-const char* requestName(const PassThroughRequest& request) { return request.command->name; }
+const char* requestName(const CheckedPassThrough& request) { return request.command->name; }
 
-PassThroughAnswer answerFromReader(SimReader& reader, const PassThroughRequest& request) {
+PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& request) {
   const std::string name = requestName(request);
   ++reader.requestCounts[name];
   if (const auto failure = reader.failures.next(name)) {
@@ -281,7 +281,7 @@ PassThroughAnswer answerFromReader(SimReader& reader, const PassThroughRequest& 
   return request.command->answer(reader, request);
 }
 
-PassThroughAnswer answerFromPlainDisk(const PassThroughRequest& request) {
+PassThroughAnswer answerFromPlainDisk(const CheckedPassThrough& request) {
   if (request.command->answer != answerInquiry) return PassThroughAnswer{};
   PassThroughAnswer answer = completed();
   copyOut(request.dataIn, inquiryAnswer(plainDiskInquiry(), false), answer);

@@ -21,7 +21,7 @@ struct SimReader;
 struct PassThroughCommand;
 
 /// A request that passed every check, taken apart.
-struct PassThroughRequest {
+struct CheckedPassThrough {
   const PassThroughCommand* command = nullptr;
   CommandBlock cdb{};
   std::uint32_t transferLength = 0;
@@ -31,7 +31,7 @@ struct PassThroughRequest {
 
 /// The request, or what deviated.
 struct PassThroughCheck {
-  std::optional<PassThroughRequest> request;
+  std::optional<CheckedPassThrough> request;
   std::string violation;
 };
 
@@ -43,7 +43,7 @@ PassThroughCheck checkPassThrough(ConstBytes input, Bytes output);
 std::string hexDigits(ConstBytes bytes);
 
 /// The request name of a checked request ("inquiry", "sendIspData", ...).
-const char* requestName(const PassThroughRequest& request);
+const char* requestName(const CheckedPassThrough& request);
 
 /// How a drive answered.
 struct PassThroughAnswer {
@@ -56,10 +56,10 @@ struct PassThroughAnswer {
 /// A reader answers: injected failures first (a transport failure fails the
 /// call, a scsiStatus failure completes it with check condition; neither
 /// reaches the controller), then the command.
-PassThroughAnswer answerFromReader(SimReader& reader, const PassThroughRequest& request);
+PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& request);
 
 /// A drive that holds no reader answers INQUIRY as a plain disk and fails
 /// every other command.
-PassThroughAnswer answerFromPlainDisk(const PassThroughRequest& request);
+PassThroughAnswer answerFromPlainDisk(const CheckedPassThrough& request);
 
 }  // namespace updater
