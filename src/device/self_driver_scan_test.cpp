@@ -199,6 +199,20 @@ TEST_F(SelfDriverScan, AMissingRegistryValueLeavesThatLetterZero) {
   expectNothingOpen();
 }
 
+TEST_F(SelfDriverScan, OnlyTheFirstCharacterOfTheValueReachesTheEntry) {
+  build(machineWith({reader("EFGHI", "000000000001"), reader("J", "000000000002")}));
+  const std::string key = "Enum\\SCSI\\________USB_DISK_DRIVER_0\\KVSYSDRV&DISK&0000USB&VID_1234&PID_5678&";
+  // A value that fills the whole buffer at the fifth unit, and one too long
+  // for it at the first unit of the next device.
+  machine().registry[key + "00000000000104"]["CurrentDriveLetterAssignment"] = {'I', 'X', 'Y', 'Z', 0};
+  machine().registry[key + "00000000000200"]["CurrentDriveLetterAssignment"] = {'J', ':', '\\', 'X', 'Y', 0};
+  EXPECT_EQ(getInfo(), kScanCompleted);
+  EXPECT_EQ(entry(0).driveLetters, (std::array<char, 5>{'E', 'F', 'G', 'H', 'I'}));
+  EXPECT_EQ(entry(0).reservedIdentify, (std::array<Byte, 8>{})) << "nothing written past the letters";
+  EXPECT_EQ(entry(1).driveLetters[0], 0) << "a value that does not fit is not read";
+  expectNothingOpen();
+}
+
 TEST_F(SelfDriverScan, DynamicDriverScansUnderItsOwnKeysAndUnloadsAfterwards) {
   ReaderDescription first = reader("EF", "000000000001");
   first.identifyInquiry = ReaderInquiry{"Maker", "Card Reader", "2.00"};

@@ -14,8 +14,9 @@
 // its loader, the port driver's status and data commands go to that
 // controller; its block write of the marker block switches it.
 //
-// The device count is not a request to one reader: it is counted in every
-// reader's failure plan and fails when any of them says so.
+// Injected failures of either kind fail the request: the drivers report no
+// SCSI status. The device count is not a request to one reader: it is
+// counted in every reader's failure plan and fails when any of them says so.
 
 #include <cstdint>
 #include <string>
