@@ -319,7 +319,7 @@ DriverOutcome portRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBy
   call.driverWide = !command->addressesDevice;
   call.reader = command->addressesDevice ? readerAt(bus, record.device()) : nullptr;
   call.answer = *data;
-  if (command->parameter != Parameter::Zero) call.dataOut = *data;
+  if (command->sizes == Sizes::Blocks || command->sizes == Sizes::DataLength) call.dataOut = *data;
   call.length = static_cast<std::uint32_t>(command->sizes == Sizes::DataLength ? record.parameter : sizes.data);
   if (command->sizes == Sizes::OneByte && command->loaderOpcode == kJumpToIspCode) call.length = 0;
   call.mode = static_cast<Byte>(record.low());
