@@ -12,6 +12,7 @@
 #include "device/device_table.h"
 #include "device/os_mode.h"
 #include "device/pass_through.h"
+#include "device/self_driver.h"
 #include "isp/isp_tally.h"
 #include "jobs/firmware_image.h"
 #include "jobs/serial_counter.h"
@@ -65,6 +66,8 @@ struct Program {
 
   /// The pass-through route's request buffer and drive handle.
   PassThroughState passThrough;
+  /// The self-driver routes' handles and the NT driver's request buffer.
+  SelfDriverState selfDriver;
 };
 
 }  // namespace updater

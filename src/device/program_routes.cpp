@@ -1,27 +1,33 @@
 #include "device/program_routes.h"
 
 #include "common/program.h"
+#include "device/self_driver.h"
+#include "device/self_driver_scan.h"
 
 namespace updater {
 
 namespace {
 constexpr int kNoReader = 1;
-constexpr int kNotOpen = 1;
 }  // namespace
 
-ProgramRoutes::ProgramRoutes(Program& program) : passThrough_(program) {}
+ProgramRoutes::ProgramRoutes(Program& program)
+    : passThrough_(program), selfDriverNt_(program), selfDriverPort_(program), selfDriverDynamic_(program) {}
 
-int ProgramRoutes::enumerateDynamicSelfDriver(Program&) { return kNoReader; }
-int ProgramRoutes::enumeratePortSelfDriver(Program&) { return kNoReader; }
+int ProgramRoutes::enumerateDynamicSelfDriver(Program& program) {
+  return scanSelfDriver(program, AccessRoute::SelfDriverDynamic);
+}
+int ProgramRoutes::enumeratePortSelfDriver(Program& program) {
+  return scanSelfDriver(program, AccessRoute::SelfDriverPort);
+}
 int ProgramRoutes::enumerateAspi(Program&) { return kNoReader; }
 int ProgramRoutes::enumerateSelfDriverNt(Program& program) { return scanDrives(program, AccessRoute::SelfDriverNt); }
 int ProgramRoutes::enumeratePassThrough(Program& program) { return scanDrives(program, AccessRoute::PassThrough); }
 
-int ProgramRoutes::openDynamicSelfDriver(Program&) { return kNotOpen; }
-int ProgramRoutes::openPortSelfDriver(Program&) { return kNotOpen; }
-int ProgramRoutes::probeNtSelfDriver(Program&) { return kNotOpen; }
+int ProgramRoutes::openDynamicSelfDriver(Program& program) { return openDynamicDriver(program); }
+int ProgramRoutes::openPortSelfDriver(Program& program) { return openPortDriver(program); }
+int ProgramRoutes::probeNtSelfDriver(Program& program) { return openNtDriver(program, true); }
 
-void ProgramRoutes::closeSelfDriver9x(Program&) {}
+void ProgramRoutes::closeSelfDriver9x(Program& program) { closeDriver9x(program); }
 void ProgramRoutes::closePassThroughDrive(Program& program) { closeDrive(program); }
 
 RouteBinding& ProgramRoutes::binding(AccessRoute route) {

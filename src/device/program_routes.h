@@ -7,6 +7,7 @@
 
 #include "device/device_routes.h"
 #include "device/pass_through_binding.h"
+#include "device/self_driver_bindings.h"
 #include "isp/route_binding.h"
 
 namespace updater {
@@ -50,9 +51,9 @@ class ProgramRoutes : public DeviceRoutes, public RouteBindings {
   };
 
   PassThroughBinding passThrough_;
-  UnservedBinding selfDriverNt_{AccessRoute::SelfDriverNt};
-  UnservedBinding selfDriverPort_{AccessRoute::SelfDriverPort};
-  UnservedBinding selfDriverDynamic_{AccessRoute::SelfDriverDynamic};
+  SelfDriverNtBinding selfDriverNt_;
+  SelfDriverPortBinding selfDriverPort_;
+  SelfDriverDynamicBinding selfDriverDynamic_;
   UnservedBinding aspi_{AccessRoute::Aspi};
 };
 

@@ -7,7 +7,9 @@
 
 #include "common/text_format.h"
 #include "platform/scsi_pass_through.h"
+#include "platform/sim/drive_letter_keys.h"
 #include "platform/sim/sim_pass_through.h"
+#include "platform/sim/sim_self_driver.h"
 
 namespace updater {
 namespace {
@@ -95,6 +97,15 @@ SimMachine::SimMachine(Transcript& transcript, const MachineDescription& descrip
   readers_.reserve(description.readers.size());
   for (const auto& reader : description.readers) {
     readers_.emplace_back(static_cast<int>(readers_.size()) + 1, reader);
+  }
+  addDriveLetterKeys();
+}
+
+void SimMachine::addDriveLetterKeys() {
+  for (const auto& reader : readers_) {
+    for (const auto& key : driveLetterKeys(reader.identify, reader.description.letters)) {
+      registry[key.key]["CurrentDriveLetterAssignment"] = {static_cast<Byte>(key.letter), 0};
+    }
   }
 }
 
@@ -242,8 +253,9 @@ DeviceIoResult SimMachine::deviceIoControl(HandleValue handle, std::uint32_t con
     violation("DeviceIoControl: handle " + handleText(handle) + " is not open");
   } else if (found->second.isDrive) {
     result = passThrough(found->second, controlCode, input, output);
+  } else {
+    result = selfDriverRequest(found->second, controlCode, input, output);
   }
-  // The self drivers' requests are not simulated yet: they fail.
   // A data address is good for the request it was made for.
   dataAddresses_.clear();
   return result;
@@ -278,6 +290,32 @@ DeviceIoResult SimMachine::passThrough(const OpenDevice& device, std::uint32_t c
   putU8(output, spt::kScsiStatus, answer.scsiStatus);
   const bool dataIn = !request.dataIn.empty();
   return {true, static_cast<std::uint32_t>(spt::kDataArea) + (dataIn ? answer.dataBytes : 0)};
+}
+
+DeviceIoResult SimMachine::selfDriverRequest(const OpenDevice& device, std::uint32_t controlCode, ConstBytes input,
+                                             Bytes output) {
+  struct RouteDriver {
+    std::string_view route;
+    SimDriverKind kind;
+  };
+  constexpr RouteDriver kDrivers[] = {{"SelfDriverPort", SimDriverKind::Port},
+                                      {"SelfDriverDynamic", SimDriverKind::Dynamic},
+                                      {"SelfDriverNt", SimDriverKind::Nt}};
+  const auto* driver = std::find_if(std::begin(kDrivers), std::end(kDrivers),
+                                    [&device](const RouteDriver& row) { return row.route == device.route; });
+  if (driver == std::end(kDrivers)) return {};
+  const int deviceCount = description_.selfDriverDeviceCount.value_or(static_cast<int>(readers_.size()));
+  SelfDriverBus bus{readers_, static_cast<std::uint8_t>(deviceCount), dataAddresses_};
+  DriverOutcome outcome = driverRequest(driver->kind, bus, controlCode, input, output);
+  if (!outcome.violation.empty()) {
+    violation(std::move(outcome.violation));
+    return {};
+  }
+  outcome.io.route = device.route;
+  const bool ok = outcome.io.ok;
+  recordIo(std::move(outcome.io));
+  if (!ok) return {};
+  return {true, static_cast<std::uint32_t>(output.size())};
 }
 
 DataAddress SimMachine::dataAddress(Bytes buffer) { return dataAddresses_.add(buffer); }

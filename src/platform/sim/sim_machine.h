@@ -6,15 +6,16 @@
 // every request that reached a device, the violations, the open handles.
 //
 // Drive letters open by their device names ("\\.\E:") and answer SCSI
-// pass-through requests; self drivers open by theirs. Every request is
+// pass-through requests; self drivers open by theirs and answer their request
+// records (platform/sim/sim_self_driver.h). Every request is
 // checked against the exact layout the program must send; one that deviates
 // is rejected (the call fails) with a `violation` event naming the field.
 // Requests that reach a device are written to the transcript as `io` events.
 // Pauses only advance a virtual clock.
 //
-// Not simulated yet: the self drivers' requests (they fail), ASPI requests
-// (they complete at once with an error status). The registry holds only what
-// a test puts into `registry`.
+// Not simulated yet: ASPI requests (they complete at once with an error
+// status). The registry starts with the drive-letter keys of every reader
+// (platform/sim/drive_letter_keys.h); a test may change it.
 
 #include <cstdint>
 #include <map>
@@ -97,6 +98,9 @@ class SimMachine : public Port {
                              std::uint32_t shareMode, std::uint32_t disposition, std::uint32_t flags);
   HandleValue newHandle(OpenDevice device);
   DeviceIoResult passThrough(const OpenDevice& device, std::uint32_t controlCode, ConstBytes input, Bytes output);
+  DeviceIoResult selfDriverRequest(const OpenDevice& device, std::uint32_t controlCode, ConstBytes input,
+                                   Bytes output);
+  void addDriveLetterKeys();
   bool driveExists(char letter) const;
   SimReader* readerOnLetter(char letter);
   void recordIo(TranscriptEvent event);

@@ -10,12 +10,17 @@ SimReader::SimReader(int numberIn, const ReaderDescription& descriptionIn)
   loader.compareSkips = description.compareSkips;
   loader.script = description.answers;
   msLoader.flash = description.msFirmware;
+  msLoader.script = description.msAnswers;
   failures.failures = description.failures;
 }
 
 int SimReader::requestCount(const std::string& name) const {
   const auto found = requestCounts.find(name);
   return found == requestCounts.end() ? 0 : found->second;
+}
+
+IdentifyBlock SimReader::currentIdentify() const {
+  return msLoader.inLoader() ? identifyBlock(description, true) : identify;
 }
 
 }  // namespace updater

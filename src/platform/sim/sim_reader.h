@@ -11,6 +11,7 @@
 #include "platform/sim/failure_plan.h"
 #include "platform/sim/machine_description.h"
 #include "platform/sim/sim_loader.h"
+#include "platform/sim/sim_ms_controller.h"
 
 namespace updater {
 
@@ -22,13 +23,16 @@ struct SimReader {
   ReaderDescription description;
   IdentifyBlock identify;
   SimLoader loader;
-  /// The Memory Stick controller's loader and flash.
-  SimLoader msLoader;
+  /// The Memory Stick controller: its main program, its loader and its flash.
+  SimMsController msLoader;
   FailurePlan failures;
   /// Requests that reached the reader, by request name, failed ones included.
   std::map<std::string, int> requestCounts;
 
   int requestCount(const std::string& name) const;
+  /// The identify block as the reader answers it now: bytes 188..195 carry
+  /// the Memory Stick loader's revision while that controller runs its loader.
+  IdentifyBlock currentIdentify() const;
 };
 
 }  // namespace updater

@@ -1,0 +1,150 @@
+#include "device/self_driver_scan.h"
+
+#include <algorithm>
+#include <array>
+
+#include "common/program.h"
+#include "device/identify_record.h"
+#include "device/self_driver.h"
+#include "device/self_driver_commands.h"
+#include "platform/port_owned.h"
+
+namespace updater {
+namespace {
+
+constexpr std::uint8_t kMostDevices = 127;
+constexpr std::size_t kUsb20RevisionMarkByte = 6;
+constexpr Byte kUsb20RevisionMark = 0x07;
+/// The value's first character is the letter; the buffer is the scan's own,
+/// so a longer value never reaches the entry.
+constexpr std::size_t kDriveLetterValueSize = 5;
+
+constexpr std::string_view kPortKeyHead = "Enum\\SCSI\\________USB_DISK_DRIVER_0\\KVSYSDRV&DISK&0000USB&";
+constexpr std::string_view kDynamicKeyHead = "Enum\\SCSI\\";
+constexpr std::string_view kDynamicKeyMiddle = "\\KV20SYSD&DISK&0000USB&";
+
+void appendTwoHexDigits(std::string& text, Byte value) {
+  constexpr char kDigits[] = "0123456789abcdef";
+  text += kDigits[value >> 4];
+  text += kDigits[value & 0xF];
+}
+
+// A zero byte contributes nothing; with `blanksAsUnderscores` a blank is '_'.
+template <std::size_t N>
+void appendField(std::string& text, const std::array<char, N>& field, std::size_t count, bool blanksAsUnderscores) {
+  for (std::size_t i = 0; i < count && i < N; ++i) {
+    const char c = field[i];
+    if (c == '\0') continue;
+    text += (blanksAsUnderscores && c == ' ') ? '_' : c;
+  }
+}
+
+void appendDeviceTail(std::string& key, const DeviceEntry& entry, std::size_t unit) {
+  key += "VID_";
+  appendTwoHexDigits(key, entry.vidPid[0]);
+  appendTwoHexDigits(key, entry.vidPid[1]);
+  key += "&PID_";
+  appendTwoHexDigits(key, entry.vidPid[2]);
+  appendTwoHexDigits(key, entry.vidPid[3]);
+  key += '&';
+  appendField(key, entry.strSerial, entry.strSerial.size(), false);
+  key += static_cast<char>('0' + unit / 10 % 10);
+  key += static_cast<char>('0' + unit % 10);
+}
+
+char readDriveLetter(Program& program, const std::string& key) {
+  UniqueRegistryKey opened(program.port, program.port.openRegistryKey(key, kKeyAllAccess));
+  if (!opened.isOpen()) return 0;
+  std::array<Byte, kDriveLetterValueSize> value{};
+  program.port.queryRegistryValue(opened.get(), kDriveLetterValue, value);
+  return static_cast<char>(value[0]);
+}
+
+void readDriveLetters(Program& program, AccessRoute route, std::size_t slot) {
+  DeviceEntry& entry = program.deviceTable.entries[slot];
+  for (std::size_t unit = 0; unit < entry.letterCount && unit < kMaxDriveLetters; ++unit) {
+    entry.driveLetters[unit] = readDriveLetter(program, driveLetterKey(route, entry, unit));
+  }
+}
+
+/// How the identify of one device went.
+enum class Identified { Yes, NoIdentity, Silent };
+
+// The port driver: identify A, else B; a device that answers neither but
+// answers the revision query is there without an identity.
+Identified identifyPortDevice(Program& program) {
+  IdentifyData& identify = program.deviceTable.identifyData;
+  clearIdentifyData(identify);
+  FwRevisionAnswer revision{};
+  if (identifyOnPort(program, PortIdentify::A) || identifyOnPort(program, PortIdentify::B)) {
+    // The query's own result is not examined: an unanswered query leaves the mark byte 0.
+    readFwRevision(program, revision);
+    if (revision[kUsb20RevisionMarkByte] == kUsb20RevisionMark) {
+      std::copy(revision.begin(), revision.end(), identify.begin() + identify_block::kUsb20FwRevision);
+    }
+    return Identified::Yes;
+  }
+  clearIdentifyData(identify);
+  return readFwRevision(program, revision) ? Identified::NoIdentity : Identified::Silent;
+}
+
+Identified identifyDynamicDevice(Program& program) {
+  program.deviceTable.identifyData.fill(0);
+  return identifyOnDynamic(program) ? Identified::Yes : Identified::Silent;
+}
+
+/// The scan result when a device stays silent, by route.
+int silentResult(AccessRoute route) {
+  return route == AccessRoute::SelfDriverDynamic ? kScanIdentifyFailed : kScanDeviceSilent;
+}
+
+}  // namespace
+
+std::string driveLetterKey(AccessRoute route, const DeviceEntry& entry, std::size_t unit) {
+  std::string key;
+  if (route == AccessRoute::SelfDriverDynamic) {
+    key = kDynamicKeyHead;
+    appendField(key, entry.inqManufacture, entry.inqManufacture.size(), true);
+    appendField(key, entry.inqProduct, entry.inqProduct.size(), true);
+    appendField(key, entry.inqRevision, 1, true);
+    key += kDynamicKeyMiddle;
+  } else {
+    key = kPortKeyHead;
+  }
+  appendDeviceTail(key, entry, unit);
+  return key;
+}
+
+int scanSelfDriver(Program& program, AccessRoute route) {
+  DeviceTable& table = program.deviceTable;
+  table.deviceCount = 0;
+  table.selectedLetterCount = 0;
+
+  const std::uint8_t reported = countDevices(program, route);
+  const bool oneDeviceOneUnit = reported == 0 || reported > kMostDevices;
+  // The table has ten slots; a driver's further devices are not examined.
+  table.deviceCount = oneDeviceOneUnit ? 1 : std::min<std::uint32_t>(reported, kDeviceSlots);
+  if (oneDeviceOneUnit) table.selectedLetterCount = 1;
+
+  for (std::uint32_t j = 0; j < table.deviceCount; ++j) {
+    table.selectedIndex = j;
+    if (!oneDeviceOneUnit) table.selectedLetterCount = countUnits(program, route);
+    if (table.selectedLetterCount == 0 || table.selectedLetterCount > kMaxDriveLetters) continue;
+    table.entries[j].letterCount = static_cast<std::uint8_t>(table.selectedLetterCount);
+
+    const Identified identified =
+        route == AccessRoute::SelfDriverDynamic ? identifyDynamicDevice(program) : identifyPortDevice(program);
+    if (identified == Identified::Silent) {
+      closeDriver9x(program);
+      return silentResult(route);
+    }
+    if (identified == Identified::NoIdentity) continue;
+    decodeIdentify(table, j);
+    readDriveLetters(program, route, j);
+  }
+  table.selectedIndex = 0;
+  if (route == AccessRoute::SelfDriverDynamic) closeDriver9x(program);
+  return kScanCompleted;
+}
+
+}  // namespace updater

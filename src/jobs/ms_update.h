@@ -1,0 +1,26 @@
+#pragma once
+
+// The Memory Stick controller update: switches the reader's Memory Stick
+// controller from its main program into its loader, sends the MS firmware
+// file to the loader to be programmed or compared, and switches it back. It
+// talks to the reader only through the port self driver, whose Windows 98/ME
+// handle the operator command opened before; the update closes it on every
+// way out. It drives its own status window and writes its report to
+// StatusLog; SERIAL.TXT and the ISP counters stay untouched.
+
+#include <cstdint>
+
+namespace updater {
+
+struct Program;
+
+/// `runMsUpdate`'s argument for a comparison; any other value programs.
+inline constexpr int kMsVerify = 1;
+inline constexpr int kMsProgram = 0;
+
+/// The largest MS firmware file.
+inline constexpr std::uint32_t kMsFirmwareLimit = 0x8000;
+
+void runMsUpdate(Program& program, int verifyMode);
+
+}  // namespace updater

@@ -1,0 +1,53 @@
+#pragma once
+
+// The simulated self drivers' side of DeviceIoControl: the port driver (16-byte
+// records on 0x41), the dynamic driver (40-byte records on 0x42, 16-byte ones
+// for its counts) and the NT driver (65,552-byte records on 0x222004..0C).
+// Each request is checked field by field against the record the program must
+// send; one that deviates is rejected with a text naming the field and
+// reaches no device. An accepted request goes to the reader its device index
+// names (the NT driver serves the first reader), which may fail it by its
+// failure plan, and is answered through the data addresses of the record.
+//
+// The port driver builds the loader's command blocks itself, with byte 3
+// (the ROM select code) zero. While a reader's Memory Stick controller runs
+// its loader, the port driver's status and data commands go to that
+// controller; its block write of the marker block switches it.
+//
+// Injected failures of either kind fail the request: the drivers report no
+// SCSI status. The device count is not a request to one reader: it is
+// counted in every reader's failure plan and fails when any of them says so.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/bytes.h"
+#include "platform/sim/data_address_table.h"
+#include "platform/sim/sim_reader.h"
+#include "platform/sim/transcript.h"
+
+namespace updater {
+
+enum class SimDriverKind { Port, Dynamic, Nt };
+
+/// What a driver reaches while one request runs.
+struct SelfDriverBus {
+  std::vector<SimReader>& readers;
+  /// What the device-count commands answer.
+  std::uint8_t deviceCount;
+  /// The data addresses the request may name.
+  const DataAddressTable& addresses;
+};
+
+/// The outcome of one request: rejected (`violation` set; nothing reached a
+/// device), or an `io` event (without its route) whose `ok` is the result.
+struct DriverOutcome {
+  std::string violation;
+  TranscriptEvent io;
+};
+
+DriverOutcome driverRequest(SimDriverKind kind, SelfDriverBus& bus, std::uint32_t controlCode, ConstBytes input,
+                            Bytes output);
+
+}  // namespace updater
