@@ -79,7 +79,7 @@ void appendTally(Program& program) {
 
 void runIspOrMsProgram(Program& program, ProgramRoutes& routes) {
   if (program.msMode) {
-    runMsUpdate(program, routes, MsUpdateMode::Program);
+    runMsUpdate(program, kMsProgram);
   } else {
     runIspJob(program, routes);
   }
@@ -227,7 +227,7 @@ void verifyCommand(Program& program, ProgramRoutes& routes) {
     case OsMode::Win98:
       if (!openDriverOrLog(program, routes, kCantLoad)) break;
       if (program.msMode) {
-        runMsUpdate(program, routes, MsUpdateMode::Verify);
+        runMsUpdate(program, kMsVerify);
       } else {
         runVerifyJob(program, routes);
       }
@@ -240,7 +240,7 @@ void verifyCommand(Program& program, ProgramRoutes& routes) {
       } else if (!program.selfDriverChosen) {
         return warn(program, kMsRefusal);
       } else {
-        runMsUpdate(program, routes, MsUpdateMode::Verify);
+        runMsUpdate(program, kMsVerify);
       }
       break;
     default:  // Windows 2000, XP and Vista
