@@ -8,6 +8,7 @@
 
 #include "app/user_isp_data.h"
 #include "device/access_route.h"
+#include "device/aspi.h"
 #include "device/device_table.h"
 #include "device/os_mode.h"
 #include "device/pass_through.h"
@@ -57,6 +58,9 @@ struct Program {
 
   /// The pass-through route's request buffer and drive handle.
   PassThroughState passThrough;
+
+  /// The ASPI route's loaded layer and the requests it may still post.
+  AspiState aspi;
 };
 
 }  // namespace updater

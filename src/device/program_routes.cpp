@@ -9,11 +9,11 @@ constexpr int kNoReader = 1;
 constexpr int kNotOpen = 1;
 }  // namespace
 
-ProgramRoutes::ProgramRoutes(Program& program) : passThrough_(program) {}
+ProgramRoutes::ProgramRoutes(Program& program) : passThrough_(program), aspi_(program) {}
 
 int ProgramRoutes::enumerateDynamicSelfDriver(Program&) { return kNoReader; }
 int ProgramRoutes::enumeratePortSelfDriver(Program&) { return kNoReader; }
-int ProgramRoutes::enumerateAspi(Program&) { return kNoReader; }
+int ProgramRoutes::enumerateAspi(Program& program) { return scanAspi(program); }
 int ProgramRoutes::enumerateSelfDriverNt(Program& program) { return scanDrives(program, AccessRoute::SelfDriverNt); }
 int ProgramRoutes::enumeratePassThrough(Program& program) { return scanDrives(program, AccessRoute::PassThrough); }
 

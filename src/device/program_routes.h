@@ -5,6 +5,7 @@
 // bindings of the programming and verify sequences. Routes that are not
 // served here fail their scans, opens and runs.
 
+#include "device/aspi_binding.h"
 #include "device/device_routes.h"
 #include "device/pass_through_binding.h"
 #include "isp/route_binding.h"
@@ -53,7 +54,7 @@ class ProgramRoutes : public DeviceRoutes, public RouteBindings {
   UnservedBinding selfDriverNt_{AccessRoute::SelfDriverNt};
   UnservedBinding selfDriverPort_{AccessRoute::SelfDriverPort};
   UnservedBinding selfDriverDynamic_{AccessRoute::SelfDriverDynamic};
-  UnservedBinding aspi_{AccessRoute::Aspi};
+  AspiBinding aspi_;
 };
 
 }  // namespace updater
