@@ -152,6 +152,20 @@ TEST_F(AspiRoute, UnitsBeyondTheFifthRecordNoLetter) {
   expectClean();
 }
 
+TEST_F(AspiRoute, OnlyTheFirstCharacterOfTheRegistryValueIsTheLetter) {
+  build(meMachine({aspiReader("EFGHI", "000000000007", 0, {0, 1, 2, 3, 4})}));
+  for (auto& [key, values] : machine().registry) {
+    auto& value = values.at("CurrentDriveLetterAssignment");
+    value = {value[0], ':', '\\', 'X', 0};  // five bytes, the buffer's size
+  }
+  EXPECT_EQ(scan(), 0);
+  const DeviceEntry& entry = table().entries[0];
+  EXPECT_EQ(letters(0), "EFGHI");
+  // The identify bytes that follow the letters in the record stay as decoded.
+  EXPECT_EQ(entry.reservedIdentify, (std::array<Byte, 8>{}));
+  expectClean();
+}
+
 TEST_F(AspiRoute, AMissingRegistryKeyLeavesItsLetterEmpty) {
   build(meMachine({aspiReader("E", "000000000001")}));
   machine().registry.clear();
