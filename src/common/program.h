@@ -60,7 +60,7 @@ struct Program {
   PassThroughState passThrough;
 
   /// The ASPI route's loaded layer and the requests it may still post.
-  AspiState aspi;
+  AspiLayer aspi;
 };
 
 }  // namespace updater

@@ -108,7 +108,7 @@ bool sameReader(const DeviceEntry& found, const DeviceEntry& selected) {
 
 // --- Request storage ----------------------------------------------------------
 
-AspiState::~AspiState() {
+AspiLayer::~AspiLayer() {
   module.reset();
   // The layer may still write into a request it never posted; its memory is
   // given up rather than freed under the layer's feet.
@@ -117,20 +117,20 @@ AspiState::~AspiState() {
   }
 }
 
-AspiRequest& AspiState::newRequest(const AspiCommand& command, AspiAddress address, const AspiIdentities& identities) {
+AspiRequest& AspiLayer::newRequest(const AspiCommand& command, AspiAddress address, const AspiIdentities& identities) {
   dropPostedRequests();
   requests.push_back(std::make_unique<AspiRequest>(command, address, identities));
   return *requests.back();
 }
 
-void AspiState::dropPostedRequests() {
+void AspiLayer::dropPostedRequests() {
   requests.remove_if([](const std::unique_ptr<AspiRequest>& request) { return request->isDone(); });
 }
 
 // --- The layer ----------------------------------------------------------------
 
 std::uint8_t loadAspi(Program& program) {
-  AspiState& aspi = program.aspi;
+  AspiLayer& aspi = program.aspi;
   if (aspi.supportInfo != EntryPointValue::None && aspi.sendCommand != EntryPointValue::None) return kAspiLoaded;
   Port& port = program.port;
   aspi.module = UniqueModule(port, port.loadLibrary(kModuleName));
@@ -154,7 +154,7 @@ std::uint32_t aspiAdapterCount(Program& program) {
 }
 
 void releaseAspi(Program& program) {
-  AspiState& aspi = program.aspi;
+  AspiLayer& aspi = program.aspi;
   aspi.supportInfo = EntryPointValue::None;
   aspi.sendCommand = EntryPointValue::None;
   aspi.module.reset();

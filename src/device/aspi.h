@@ -36,13 +36,13 @@ inline constexpr AspiWait kAspiVendorWait{100, 60'000};
 
 /// The route's program-wide state: the loaded layer and its two entry
 /// points, and the requests the layer may still post.
-struct AspiState {
-  AspiState() = default;
+struct AspiLayer {
+  AspiLayer() = default;
   /// Unloads the layer. A request it never posted is left allocated: the
   /// layer might still write to it.
-  ~AspiState();
-  AspiState(const AspiState&) = delete;
-  AspiState& operator=(const AspiState&) = delete;
+  ~AspiLayer();
+  AspiLayer(const AspiLayer&) = delete;
+  AspiLayer& operator=(const AspiLayer&) = delete;
 
   /// Every request stays here from its send until the layer has posted it
   /// (and the sender has read it), also after the sender gave up waiting.

@@ -171,7 +171,8 @@ std::string checkZeroed(const SimAspiCommand& command, ConstBytes block) {
                         {"block", srb::kStructureSize, kExtraBytes}};
   for (const auto& area : areas) {
     for (std::size_t i = area.offset; i < area.offset + area.size; ++i) {
-      if (block[i] != 0) return deviation(command.name, std::string(area.name) + " byte " + std::to_string(i), block[i], 0);
+      if (block[i] == 0) continue;
+      return deviation(command.name, std::string(area.name) + " byte " + std::to_string(i), block[i], 0);
     }
   }
   return {};
@@ -202,7 +203,9 @@ std::string keyText(ConstBytes bytes, bool trimmed) {
 
 std::string serialText(const IdentifyBlock& identify) {
   std::vector<Byte> lowBytes;
-  for (std::size_t i = 0; i < identity_width::kSerial; ++i) lowBytes.push_back(identify[identify_offset::kSerial + 2 * i]);
+  for (std::size_t i = 0; i < identity_width::kSerial; ++i) {
+    lowBytes.push_back(identify[identify_offset::kSerial + 2 * i]);
+  }
   return keyText(lowBytes, false);
 }
 

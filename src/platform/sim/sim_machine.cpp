@@ -393,9 +393,8 @@ std::uint32_t SimMachine::sendAspi32Command(EntryPointValue entry, Bytes request
 SimReader* SimMachine::readerAtAspi(std::uint8_t adapter, std::uint8_t target) {
   for (auto& reader : readers_) {
     const auto& targets = reader.description.aspiTargets;
-    if (reader.description.aspiAdapter == adapter && std::find(targets.begin(), targets.end(), target) != targets.end()) {
-      return &reader;
-    }
+    const bool atTarget = std::find(targets.begin(), targets.end(), target) != targets.end();
+    if (reader.description.aspiAdapter == adapter && atTarget) return &reader;
   }
   return nullptr;
 }
@@ -408,9 +407,10 @@ AspiCompletion SimMachine::carryAspiRequest(Bytes requestBlock) {
     return {aspi_srb::kError, 0, 0};
   }
   const SimAspiRequest& request = *check.request;
-  SimReader* reader = readerAtAspi(request.adapter, request.target);
+  const std::uint32_t adapters = aspiAdapterCount();
+  SimReader* reader = request.adapter < adapters ? readerAtAspi(request.adapter, request.target) : nullptr;
   const SimAspiAnswer answer =
-      reader != nullptr ? answerAspiFromReader(*reader, request) : answerAspiNoReader(request, aspiAdapterCount());
+      reader != nullptr ? answerAspiFromReader(*reader, request) : answerAspiNoReader(request, adapters);
 
   TranscriptEvent event = ioEvent("Aspi", aspiRequestName(request), reader != nullptr ? reader->number : 0,
                                   answer.completion.srbStatus == aspi_srb::kComplete);
