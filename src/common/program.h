@@ -9,6 +9,7 @@
 
 #include "app/user_isp_data.h"
 #include "device/access_route.h"
+#include "device/aspi.h"
 #include "device/device_table.h"
 #include "device/os_mode.h"
 #include "device/pass_through.h"
@@ -68,6 +69,9 @@ struct Program {
   PassThroughState passThrough;
   /// The self-driver routes' handles and the NT driver's request buffer.
   SelfDriverState selfDriver;
+
+  /// The ASPI route's loaded layer and the requests it may still post.
+  AspiLayer aspi;
 };
 
 }  // namespace updater

@@ -25,8 +25,8 @@ constexpr std::string_view kSelfDriverNtIdentity = "        USB Reader      01.A
 /// The first drive letter examined: A and B are floppy drives.
 constexpr char kFirstScannedLetter = 'C';
 
-PassThroughRequest identityRequest(const CommandBlock& cdb, std::uint32_t dataLength) {
-  PassThroughRequest request;
+ScsiPassThroughRequest identityRequest(const CommandBlock& cdb, std::uint32_t dataLength) {
+  ScsiPassThroughRequest request;
   request.cdb = cdb;
   request.dataLength = dataLength;
   request.timeoutSeconds = kIdentityTimeoutSeconds;
@@ -34,7 +34,7 @@ PassThroughRequest identityRequest(const CommandBlock& cdb, std::uint32_t dataLe
   return request;
 }
 
-void writeHeader(Bytes buffer, const PassThroughRequest& request) {
+void writeHeader(Bytes buffer, const ScsiPassThroughRequest& request) {
   putU16(buffer, spt::kLength, static_cast<std::uint16_t>(spt::kHeaderSize));
   putU8(buffer, spt::kPathId, 0);
   putU8(buffer, spt::kTargetId, 1);
@@ -101,7 +101,7 @@ void examineDrive(Program& program, AccessRoute route, char letter) {
 
 }  // namespace
 
-bool sendPassThrough(Program& program, const PassThroughRequest& request, ConstBytes dataOut, Bytes dataIn) {
+bool sendPassThrough(Program& program, const ScsiPassThroughRequest& request, ConstBytes dataOut, Bytes dataIn) {
   Bytes buffer(program.passThrough.buffer);
   const bool fits = request.dataLength <= spt::kDataAreaSize && request.inputSize <= buffer.size() &&
                     request.outputSize <= buffer.size();
@@ -163,7 +163,7 @@ int openSelectedDrive(Program& program) {
 void closeDrive(Program& program) { program.passThrough.drive.reset(); }
 
 bool PassThroughChannel::execute(VendorCommand& command) {
-  PassThroughRequest request;
+  ScsiPassThroughRequest request;
   request.cdb = command.cdb;
   request.needsGoodStatus = true;
   switch (command.direction) {

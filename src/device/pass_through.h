@@ -28,7 +28,7 @@ struct PassThroughState {
 };
 
 /// One command as the route sends it.
-struct PassThroughRequest {
+struct ScsiPassThroughRequest {
   CommandBlock cdb{};
   std::uint8_t dataIn = scsi_pass_through::kScsiIoctlDataIn;
   std::uint32_t dataLength = 0;    // DataTransferLength
@@ -43,7 +43,7 @@ struct PassThroughRequest {
 /// Sends it on the open drive handle. On success and data-in, copies the
 /// first bytes of the data area into `dataIn` (at most `dataLength`); on
 /// failure `dataIn` is left untouched.
-bool sendPassThrough(Program& program, const PassThroughRequest& request, ConstBytes dataOut, Bytes dataIn);
+bool sendPassThrough(Program& program, const ScsiPassThroughRequest& request, ConstBytes dataOut, Bytes dataIn);
 
 /// Standard INQUIRY of logical unit `unit`: 36 bytes into `buffer`.
 bool inquiry(Program& program, std::uint8_t unit, Bytes buffer);

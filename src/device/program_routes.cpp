@@ -11,7 +11,11 @@ constexpr int kNoReader = 1;
 }  // namespace
 
 ProgramRoutes::ProgramRoutes(Program& program)
-    : passThrough_(program), selfDriverNt_(program), selfDriverPort_(program), selfDriverDynamic_(program) {}
+    : passThrough_(program),
+      selfDriverNt_(program),
+      selfDriverPort_(program),
+      selfDriverDynamic_(program),
+      aspi_(program) {}
 
 int ProgramRoutes::enumerateDynamicSelfDriver(Program& program) {
   return scanSelfDriver(program, AccessRoute::SelfDriverDynamic);
@@ -19,7 +23,7 @@ int ProgramRoutes::enumerateDynamicSelfDriver(Program& program) {
 int ProgramRoutes::enumeratePortSelfDriver(Program& program) {
   return scanSelfDriver(program, AccessRoute::SelfDriverPort);
 }
-int ProgramRoutes::enumerateAspi(Program&) { return kNoReader; }
+int ProgramRoutes::enumerateAspi(Program& program) { return scanAspi(program); }
 int ProgramRoutes::enumerateSelfDriverNt(Program& program) { return scanDrives(program, AccessRoute::SelfDriverNt); }
 int ProgramRoutes::enumeratePassThrough(Program& program) { return scanDrives(program, AccessRoute::PassThrough); }
 

@@ -5,6 +5,7 @@
 // bindings of the programming and verify sequences. Routes that are not
 // served here fail their scans, opens and runs.
 
+#include "device/aspi_binding.h"
 #include "device/device_routes.h"
 #include "device/pass_through_binding.h"
 #include "device/self_driver_bindings.h"
@@ -54,7 +55,7 @@ class ProgramRoutes : public DeviceRoutes, public RouteBindings {
   SelfDriverNtBinding selfDriverNt_;
   SelfDriverPortBinding selfDriverPort_;
   SelfDriverDynamicBinding selfDriverDynamic_;
-  UnservedBinding aspi_{AccessRoute::Aspi};
+  AspiBinding aspi_;
 };
 
 }  // namespace updater

@@ -6,8 +6,10 @@
 #include <utility>
 
 #include "common/text_format.h"
+#include "platform/aspi_srb.h"
 #include "platform/scsi_pass_through.h"
 #include "platform/sim/drive_letter_keys.h"
+#include "platform/sim/sim_aspi.h"
 #include "platform/sim/sim_pass_through.h"
 #include "platform/sim/sim_self_driver.h"
 
@@ -21,10 +23,10 @@ constexpr std::string_view kSendCommandName = "SendASPI32Command";
 constexpr ModuleValue kAspiModule{0x10000000};
 constexpr EntryPointValue kSupportInfoEntry{0x10001000};
 constexpr EntryPointValue kSendCommandEntry{0x10002000};
-constexpr std::uint32_t kAspiReady = 0x01;       // SS_COMP
-constexpr std::uint32_t kAspiFailedInit = 0xE4;  // SS_FAILED_INIT
-constexpr std::uint32_t kAspiError = 0x04;       // SS_ERR
-constexpr std::size_t kSrbStatus = 1;
+constexpr std::uint32_t kAspiReady = aspi_srb::kComplete;
+constexpr std::uint32_t kAspiFailedInit = aspi_srb::kFailedInit;
+constexpr std::uint32_t kAspiError = aspi_srb::kError;
+constexpr std::string_view kDriveLetterValue = "CurrentDriveLetterAssignment";
 constexpr std::uint32_t kDriveAccess = kGenericRead | kGenericWrite;
 constexpr std::uint32_t kDriveShare = kFileShareRead | kFileShareWrite;
 
@@ -99,6 +101,7 @@ SimMachine::SimMachine(Transcript& transcript, const MachineDescription& descrip
     readers_.emplace_back(static_cast<int>(readers_.size()) + 1, reader);
   }
   addDriveLetterKeys();
+  addAspiDriveLetterKeys();
 }
 
 void SimMachine::addDriveLetterKeys() {
@@ -116,6 +119,8 @@ void SimMachine::sleep(std::uint32_t milliseconds) {
   event.kind = EventKind::Sleep;
   event.ms = milliseconds;
   transcript_.add(std::move(event));
+  // The ASPI layer posts what came due while the caller slept.
+  aspiPosting_.runUntil(elapsedMs_);
 }
 
 void SimMachine::consoleLine(std::string_view line) {
@@ -381,7 +386,18 @@ bool SimMachine::freeLibrary(ModuleValue module) {
     return false;
   }
   --moduleLoads_;
+  // An unloaded layer gives back the requests it still held.
+  if (moduleLoads_ == 0) aspiPosting_.postAllNow(aspi_srb::kAborted);
   return true;
+}
+
+std::uint32_t SimMachine::aspiAdapterCount() const {
+  if (description_.aspi == AspiLayerState::NoAdapter) return 0;
+  std::uint32_t adapters = 1;
+  for (const auto& reader : readers_) {
+    adapters = std::max(adapters, static_cast<std::uint32_t>(reader.description.aspiAdapter) + 1);
+  }
+  return adapters;
 }
 
 std::uint32_t SimMachine::getAspi32SupportInfo(EntryPointValue entry) {
@@ -389,18 +405,8 @@ std::uint32_t SimMachine::getAspi32SupportInfo(EntryPointValue entry) {
     violation("GetASPI32SupportInfo: called without a loaded ASPI module");
     return 0;
   }
-  std::uint32_t adapters = 1;
-  for (const auto& reader : readers_) {
-    adapters = std::max(adapters, static_cast<std::uint32_t>(reader.description.aspiAdapter) + 1);
-  }
-  switch (description_.aspi) {
-    case AspiLayerState::NoAdapter:
-      return kAspiReady << 8;
-    case AspiLayerState::BadStatus:
-      return kAspiFailedInit << 8 | (adapters & 0xFF);
-    default:
-      return kAspiReady << 8 | (adapters & 0xFF);
-  }
+  const std::uint32_t status = description_.aspi == AspiLayerState::BadStatus ? kAspiFailedInit : kAspiReady;
+  return status << 8 | (aspiAdapterCount() & 0xFF);
 }
 
 std::uint32_t SimMachine::sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) {
@@ -408,11 +414,57 @@ std::uint32_t SimMachine::sendAspi32Command(EntryPointValue entry, Bytes request
     violation("SendASPI32Command: called without a loaded ASPI module");
     return kAspiError;
   }
-  // ASPI requests are not simulated yet: each completes at once with an error.
-  if (requestBlock.size() > kSrbStatus) putU8(requestBlock, kSrbStatus, kAspiError);
-  posting.posted(requestBlock);
+  if (requestBlock.size() < aspi_srb::kStructureSize) {
+    // Too short to carry a status: the layer cannot post it.
+    violation("Aspi request block: size " + std::to_string(requestBlock.size()) + ", expected 256");
+    dataAddresses_.clear();
+    return kAspiError;
+  }
+  const AspiCompletion completion = carryAspiRequest(requestBlock);
+  // A data address is good for the request it was made for.
   dataAddresses_.clear();
-  return kAspiError;
+  aspiPosting_.queue(requestBlock, posting, completion, elapsedMs_ + aspiPostingDelayMs);
+  aspiPosting_.runUntil(elapsedMs_);
+  return aspi_srb::kPending;
+}
+
+SimReader* SimMachine::readerAtAspi(std::uint8_t adapter, std::uint8_t target) {
+  for (auto& reader : readers_) {
+    const auto& targets = reader.description.aspiTargets;
+    const bool atTarget = std::find(targets.begin(), targets.end(), target) != targets.end();
+    if (reader.description.aspiAdapter == adapter && atTarget) return &reader;
+  }
+  return nullptr;
+}
+
+// The device's part happens at once; only the posting waits for its time.
+AspiCompletion SimMachine::carryAspiRequest(Bytes requestBlock) {
+  const SimAspiCheck check = checkAspiRequest(requestBlock, dataAddresses_);
+  if (!check.request) {
+    violation("Aspi " + check.violation);
+    return {aspi_srb::kError, 0, 0};
+  }
+  const SimAspiRequest& request = *check.request;
+  const std::uint32_t adapters = aspiAdapterCount();
+  SimReader* reader = request.adapter < adapters ? readerAtAspi(request.adapter, request.target) : nullptr;
+  const SimAspiAnswer answer =
+      reader != nullptr ? answerAspiFromReader(*reader, request) : answerAspiNoReader(request, adapters);
+
+  TranscriptEvent event = ioEvent("Aspi", aspiRequestName(request), reader != nullptr ? reader->number : 0,
+                                  answer.completion.srbStatus == aspi_srb::kComplete);
+  event.cdb = hexDigits(ConstBytes(request.cdb).first(request.cdbLength));
+  event.length = request.bufLen;
+  event.status = answer.ispStatus;
+  recordIo(std::move(event));
+  return answer.completion;
+}
+
+void SimMachine::addAspiDriveLetterKeys() {
+  for (const auto& reader : readers_) {
+    for (const auto& [key, letter] : aspiDriveLetterKeys(reader)) {
+      registry[key][std::string(kDriveLetterValue)] = {static_cast<Byte>(letter), 0};
+    }
+  }
 }
 
 }  // namespace updater

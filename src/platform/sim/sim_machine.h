@@ -13,8 +13,10 @@
 // Requests that reach a device are written to the transcript as `io` events.
 // Pauses only advance a virtual clock.
 //
-// Not simulated yet: ASPI requests (they complete at once with an error
-// status). The registry starts with the drive-letter keys of every reader
+// The self drivers and the ASPI layer are simulated. The ASPI layer carries
+// each request when it is sent and posts it on a thread of its own
+// (platform/sim/aspi_posting_thread.h) after `aspiPostingDelayMs` of virtual
+// time. The registry starts with the drive-letter keys of every reader
 // (platform/sim/drive_letter_keys.h); a test may change it.
 
 #include <cstdint>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "platform/port.h"
+#include "platform/sim/aspi_posting_thread.h"
 #include "platform/sim/data_address_table.h"
 #include "platform/sim/machine_description.h"
 #include "platform/sim/sim_reader.h"
@@ -65,6 +68,14 @@ class SimMachine : public Port {
   /// Key and value names match without regard to case, as Windows does.
   std::map<std::string, std::map<std::string, std::vector<Byte>>> registry;
 
+  /// Virtual milliseconds from an ASPI request's send to its posting: 0
+  /// posts it before SendASPI32Command returns; a later one is posted during
+  /// the first pause that reaches its time. Requests still unposted when the
+  /// module is unloaded are posted then, as aborted.
+  std::uint32_t aspiPostingDelayMs = 0;
+  /// ASPI postings queued and not yet run.
+  std::size_t pendingAspiPostings() const { return aspiPosting_.pendingCount(); }
+
   const MachineDescription& description() const { return description_; }
   /// Reader `number` (1-based, machine-file order).
   SimReader& reader(int number) { return readers_.at(static_cast<std::size_t>(number - 1)); }
@@ -105,6 +116,10 @@ class SimMachine : public Port {
   SimReader* readerOnLetter(char letter);
   void recordIo(TranscriptEvent event);
   void violation(std::string text);
+  std::uint32_t aspiAdapterCount() const;
+  SimReader* readerAtAspi(std::uint8_t adapter, std::uint8_t target);
+  AspiCompletion carryAspiRequest(Bytes requestBlock);
+  void addAspiDriveLetterKeys();
 
   Transcript& transcript_;
   MachineDescription description_;
@@ -119,6 +134,9 @@ class SimMachine : public Port {
   std::uintptr_t nextRegistryKey_ = 0x200;
   int moduleLoads_ = 0;
   DataAddressTable dataAddresses_;
+  // Declared last, so destroyed first: its thread stops before anything it
+  // might touch goes away.
+  AspiPostingThread aspiPosting_;
 };
 
 /// The host's local calendar date.

@@ -1,0 +1,291 @@
+#include "platform/sim/sim_aspi.h"
+
+#include <algorithm>
+
+#include "common/text_format.h"
+#include "platform/aspi_srb.h"
+#include "platform/sim/reader_identity.h"
+#include "platform/sim/sim_pass_through.h"
+#include "platform/sim/sim_reader.h"
+
+namespace updater {
+
+namespace srb = aspi_srb;
+
+using AspiHandler = SimAspiAnswer (*)(SimReader&, const SimAspiRequest&);
+
+struct SimAspiCommand {
+  const char* name;
+  CommandBlock cdb;
+  std::uint8_t cdbLength;
+  /// Bit i set: command block byte i varies and is the device's to judge.
+  std::uint16_t variableBytes;
+  /// Leading command block bytes that select the row.
+  std::size_t selectorBytes;
+  Byte flags;
+  /// SRB_BufLen; 0 with `paddedFromCdb`: the padded length of the block's length field.
+  std::uint32_t bufLen;
+  bool paddedFromCdb;
+  /// Bytes the named buffer must hold; 0: as many as SRB_BufLen.
+  std::uint32_t bufferSize;
+  bool dataOut;
+  AspiHandler answer;
+};
+
+namespace {
+
+constexpr Byte kDataIn = srb::kDirIn | srb::kPosting;
+constexpr Byte kDataOut = srb::kDirOut | srb::kPosting;
+constexpr std::uint16_t kSendIspDataVariable = 0b111'1100;  // bytes 2..6
+constexpr std::size_t kExtraBytes = srb::kBlockSize - srb::kStructureSize;
+/// SCSI status of a command that completed with check condition.
+constexpr Byte kCheckCondition = 2;
+
+SimAspiAnswer completedWith(Byte srbStatus) { return {{srbStatus, 0, 0}, -1}; }
+
+void copyIn(Bytes to, ConstBytes from) { std::copy_n(from.begin(), std::min(to.size(), from.size()), to.begin()); }
+
+SimAspiAnswer answerInquiry(SimReader& reader, const SimAspiRequest& request) {
+  copyIn(request.dataIn, inquiryAnswer(reader.description.inquiry, true));
+  return completedWith(srb::kComplete);
+}
+
+SimAspiAnswer answerIdentify(SimReader& reader, const SimAspiRequest& request) {
+  copyIn(request.dataIn, reader.identify);
+  return completedWith(srb::kComplete);
+}
+
+SimAspiAnswer answerLoaderCommand(SimReader& reader, const SimAspiRequest& request) {
+  const bool completed = reader.loader.execute(request.cdb, request.dataOut, request.bufLen, request.dataIn);
+  SimAspiAnswer answer = completedWith(completed ? srb::kComplete : srb::kError);
+  if (request.cdb[1] == kGetIspStatusCode && completed && !request.dataIn.empty()) {
+    answer.ispStatus = request.dataIn[0];
+  }
+  return answer;
+}
+
+constexpr CommandBlock kInquiryBlock = {0x12, 0, 0, 0, 0x28, 0, 0, 0, 0, 0, 0, 0};
+constexpr CommandBlock kIdentifyBlock = {0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0};
+constexpr CommandBlock kJumpBlock = {kVendorOpcode, kJumpToIspCode, 0, 0, 0x08, 0x08, 0, 0, 0, 0, 0, 0};
+constexpr CommandBlock kStatusBlock = {kVendorOpcode, kGetIspStatusCode, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0};
+constexpr CommandBlock kProgramBlock = {kVendorOpcode, kProgramDataCode, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr CommandBlock kVerifyBlock = {kVendorOpcode, kVerifyDataCode, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+constexpr SimAspiCommand kCommands[] = {
+    {"inquiry", kInquiryBlock, 6, 0, 1, kDataIn, 40, false, 0, false, answerInquiry},
+    {"deviceIdentify", kIdentifyBlock, 12, 0, 2, kDataIn, 528, false, 0, false, answerIdentify},
+    // No data moves, but the block names a 40-byte buffer all the same.
+    {"jumpToIsp", kJumpBlock, 12, 0, 2, kDataIn, 0, false, 40, false, answerLoaderCommand},
+    {"getIspStatus", kStatusBlock, 12, 0, 2, kDataIn, 28, false, 0, false, answerLoaderCommand},
+    {"sendIspData", kProgramBlock, 12, kSendIspDataVariable, 2, kDataOut, 0, true, 0, true, answerLoaderCommand},
+    {"sendIspData", kVerifyBlock, 12, kSendIspDataVariable, 2, kDataOut, 0, true, 0, true, answerLoaderCommand},
+};
+
+const SimAspiCommand* findCommand(ConstBytes cdb) {
+  for (const auto& row : kCommands) {
+    if (std::equal(row.cdb.begin(), row.cdb.begin() + static_cast<std::ptrdiff_t>(row.selectorBytes), cdb.begin())) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+std::string deviation(std::string_view name, std::string_view field, std::uint32_t actual, std::uint32_t expected) {
+  std::string text(name);
+  text += ": ";
+  text += field;
+  text += ' ';
+  appendDecimal(text, actual);
+  text += ", expected ";
+  appendDecimal(text, expected);
+  return text;
+}
+
+std::uint32_t readField(ConstBytes bytes, std::size_t offset, std::size_t width) {
+  switch (width) {
+    case 1:
+      return getU8(bytes, offset);
+    case 2:
+      return getU16(bytes, offset);
+    default:
+      return getU32(bytes, offset);
+  }
+}
+
+struct FieldCheck {
+  const char* name;
+  std::size_t offset;
+  std::size_t width;
+  std::uint32_t expected;
+};
+
+std::uint32_t expectedBufLen(const SimAspiCommand& command, ConstBytes cdb) {
+  return command.paddedFromCdb ? paddedLength(getU16(cdb, send_isp_data::kLength)) : command.bufLen;
+}
+
+std::string checkFields(const SimAspiCommand& command, ConstBytes block, std::uint32_t bufLen) {
+  const FieldCheck checks[] = {
+      {"SRB_Cmd", srb::kCmd, 1, srb::kExecScsiCmd},
+      {"SRB_Status", srb::kStatus, 1, srb::kPending},
+      {"SRB_Flags", srb::kFlags, 1, command.flags},
+      {"SRB_Hdr_Rsvd", srb::kHdrRsvd, 4, 0},
+      {"SRB_Lun", srb::kLun, 1, 0},
+      {"SRB_Rsvd1", srb::kRsvd1, 2, 0},
+      {"SRB_BufLen", srb::kBufLen, 4, bufLen},
+      {"SRB_SenseLen", srb::kSenseLen, 1, srb::kSenseLength},
+      {"SRB_CDBLen", srb::kCdbLen, 1, command.cdbLength},
+      {"SRB_HaStat", srb::kHaStat, 1, 0},
+      {"SRB_TargStat", srb::kTargStat, 1, 0},
+      // The port puts its own routine there.
+      {"SRB_PostProc", srb::kPostProc, 4, 0},
+  };
+  for (const auto& check : checks) {
+    const std::uint32_t actual = readField(block, check.offset, check.width);
+    if (actual != check.expected) return deviation(command.name, check.name, actual, check.expected);
+  }
+  return {};
+}
+
+std::string checkCdb(const SimAspiCommand& command, ConstBytes field) {
+  for (std::size_t i = 0; i < srb::kCdbFieldSize; ++i) {
+    const bool inBlock = i < command.cdbLength;
+    const bool variable = inBlock && (command.variableBytes >> i & 1) != 0;
+    const Byte expected = inBlock ? command.cdb[i] : 0;
+    if (!variable && field[i] != expected) {
+      return deviation(command.name, "CDBByte[" + std::to_string(i) + "]", field[i], expected);
+    }
+  }
+  return {};
+}
+
+// What the program zeroed: the reserved bytes, the sense area and the rest
+// of the 256-byte block.
+std::string checkZeroed(const SimAspiCommand& command, ConstBytes block) {
+  struct Area {
+    const char* name;
+    std::size_t offset;
+    std::size_t size;
+  };
+  const Area areas[] = {{"SRB_Rsvd2", srb::kRsvd2, srb::kRsvd2Size},
+                        {"SenseArea", srb::kSenseArea, srb::kSenseAreaSize},
+                        {"block", srb::kStructureSize, kExtraBytes}};
+  for (const auto& area : areas) {
+    for (std::size_t i = area.offset; i < area.offset + area.size; ++i) {
+      if (block[i] == 0) continue;
+      return deviation(command.name, std::string(area.name) + " byte " + std::to_string(i), block[i], 0);
+    }
+  }
+  return {};
+}
+
+std::string checkBlock(const SimAspiCommand& command, ConstBytes block, std::uint32_t bufLen) {
+  std::string violation = checkFields(command, block, bufLen);
+  if (violation.empty()) violation = checkCdb(command, block.subspan(srb::kCdbByte, srb::kCdbFieldSize));
+  if (violation.empty()) violation = checkZeroed(command, block);
+  return violation;
+}
+
+// --- Registry keys --------------------------------------------------------------
+
+/// A text of the identify block as Windows puts it into a key name: blanks
+/// become '_', zero bytes are left out, and the trimmed form drops the
+/// trailing blanks.
+std::string keyText(ConstBytes bytes, bool trimmed) {
+  std::size_t end = bytes.size();
+  while (trimmed && end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == 0)) --end;
+  std::string text;
+  for (std::size_t i = 0; i < end; ++i) {
+    if (bytes[i] == 0) continue;
+    text += bytes[i] == ' ' ? '_' : static_cast<char>(bytes[i]);
+  }
+  return text;
+}
+
+std::string serialText(const IdentifyBlock& identify) {
+  std::vector<Byte> lowBytes;
+  for (std::size_t i = 0; i < identity_width::kSerial; ++i) {
+    lowBytes.push_back(identify[identify_offset::kSerial + 2 * i]);
+  }
+  return keyText(lowBytes, false);
+}
+
+}  // namespace
+
+SimAspiCheck checkAspiRequest(Bytes block, const DataAddressTable& addresses) {
+  SimAspiCheck check;
+  if (block.size() != srb::kBlockSize) {
+    check.violation = "request block: size " + std::to_string(block.size()) + ", expected 256";
+    return check;
+  }
+  const ConstBytes cdbField = ConstBytes(block).subspan(srb::kCdbByte, srb::kCdbFieldSize);
+  const SimAspiCommand* command = findCommand(cdbField);
+  if (command == nullptr) {
+    check.violation = "request block: unknown command block " + hexDigits(cdbField);
+    return check;
+  }
+  const std::uint32_t bufLen = expectedBufLen(*command, cdbField);
+  check.violation = checkBlock(*command, block, bufLen);
+  if (!check.violation.empty()) return check;
+
+  const std::uint32_t bufferSize = command->bufferSize != 0 ? command->bufferSize : bufLen;
+  const DataAddress address = getU32(block, srb::kBufPointer);
+  const std::optional<Bytes> buffer = addresses.resolve(address, bufferSize);
+  if (!buffer) {
+    check.violation = std::string(command->name) + ": SRB_BufPointer " + std::to_string(address) +
+                      " names no buffer of " + std::to_string(bufferSize) + " bytes";
+    return check;
+  }
+
+  SimAspiRequest request;
+  request.command = command;
+  request.adapter = getU8(block, srb::kHaId);
+  request.target = getU8(block, srb::kTarget);
+  std::copy_n(cdbField.begin(), command->cdbLength, request.cdb.begin());
+  request.cdbLength = command->cdbLength;
+  request.bufLen = bufLen;
+  if (command->dataOut) {
+    request.dataOut = buffer->first(bufLen);
+  } else {
+    request.dataIn = buffer->first(bufLen);
+  }
+  check.request = request;
+  return check;
+}
+
+const char* aspiRequestName(const SimAspiRequest& request) { return request.command->name; }
+
+SimAspiAnswer answerAspiFromReader(SimReader& reader, const SimAspiRequest& request) {
+  const std::string name = aspiRequestName(request);
+  ++reader.requestCounts[name];
+  if (const auto failure = reader.failures.next(name)) {
+    if (*failure == FailureKind::ScsiStatus) return {{srb::kError, 0, kCheckCondition}, -1};
+    return {{srb::kError, srb::kHaStatSelectionTimeout, 0}, -1};
+  }
+  return request.command->answer(reader, request);
+}
+
+SimAspiAnswer answerAspiNoReader(const SimAspiRequest& request, std::uint32_t adapterCount) {
+  return completedWith(request.adapter < adapterCount ? srb::kNoDevice : srb::kInvalidHa);
+}
+
+std::vector<std::pair<std::string, char>> aspiDriveLetterKeys(const SimReader& reader) {
+  namespace at = identify_offset;
+  namespace width = identity_width;
+  const ConstBytes identify(reader.identify);
+  const ConstBytes vendor = identify.subspan(at::kInquiryVendor, width::kInquiryVendor);
+  const ConstBytes product = identify.subspan(at::kInquiryProduct, width::kInquiryProduct);
+  const ConstBytes revision = identify.subspan(at::kInquiryRevision, width::kInquiryRevision);
+
+  const std::string device = "Enum\\SCSI\\" + keyText(vendor, false) + keyText(product, false) +
+                             keyText(revision.first(1), false) + "\\USBSTOR&DISK&VEN_" + keyText(vendor, true) +
+                             "&PROD_" + keyText(product, true) + "&REV_" + keyText(revision, true) + '&' +
+                             serialText(reader.identify);
+  std::vector<std::pair<std::string, char>> keys;
+  const std::string& letters = reader.description.letters;
+  for (std::size_t unit = 0; unit < letters.size(); ++unit) {
+    keys.emplace_back(device + '&' + std::to_string(unit) + "00", letters[unit]);
+  }
+  return keys;
+}
+
+}  // namespace updater
