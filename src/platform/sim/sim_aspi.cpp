@@ -185,30 +185,6 @@ std::string checkBlock(const SimAspiCommand& command, ConstBytes block, std::uin
   return violation;
 }
 
-// --- Registry keys --------------------------------------------------------------
-
-/// A text of the identify block as Windows puts it into a key name: blanks
-/// become '_', zero bytes are left out, and the trimmed form drops the
-/// trailing blanks.
-std::string keyText(ConstBytes bytes, bool trimmed) {
-  std::size_t end = bytes.size();
-  while (trimmed && end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == 0)) --end;
-  std::string text;
-  for (std::size_t i = 0; i < end; ++i) {
-    if (bytes[i] == 0) continue;
-    text += bytes[i] == ' ' ? '_' : static_cast<char>(bytes[i]);
-  }
-  return text;
-}
-
-std::string serialText(const IdentifyBlock& identify) {
-  std::vector<Byte> lowBytes;
-  for (std::size_t i = 0; i < identity_width::kSerial; ++i) {
-    lowBytes.push_back(identify[identify_offset::kSerial + 2 * i]);
-  }
-  return keyText(lowBytes, false);
-}
-
 }  // namespace
 
 SimAspiCheck checkAspiRequest(Bytes block, const DataAddressTable& addresses) {
@@ -266,26 +242,6 @@ SimAspiAnswer answerAspiFromReader(SimReader& reader, const SimAspiRequest& requ
 
 SimAspiAnswer answerAspiNoReader(const SimAspiRequest& request, std::uint32_t adapterCount) {
   return completedWith(request.adapter < adapterCount ? srb::kNoDevice : srb::kInvalidHa);
-}
-
-std::vector<std::pair<std::string, char>> aspiDriveLetterKeys(const SimReader& reader) {
-  namespace at = identify_offset;
-  namespace width = identity_width;
-  const ConstBytes identify(reader.identify);
-  const ConstBytes vendor = identify.subspan(at::kInquiryVendor, width::kInquiryVendor);
-  const ConstBytes product = identify.subspan(at::kInquiryProduct, width::kInquiryProduct);
-  const ConstBytes revision = identify.subspan(at::kInquiryRevision, width::kInquiryRevision);
-
-  const std::string device = "Enum\\SCSI\\" + keyText(vendor, false) + keyText(product, false) +
-                             keyText(revision.first(1), false) + "\\USBSTOR&DISK&VEN_" + keyText(vendor, true) +
-                             "&PROD_" + keyText(product, true) + "&REV_" + keyText(revision, true) + '&' +
-                             serialText(reader.identify);
-  std::vector<std::pair<std::string, char>> keys;
-  const std::string& letters = reader.description.letters;
-  for (std::size_t unit = 0; unit < letters.size(); ++unit) {
-    keys.emplace_back(device + '&' + std::to_string(unit) + "00", letters[unit]);
-  }
-  return keys;
 }
 
 }  // namespace updater

@@ -65,10 +65,4 @@ SimAspiAnswer answerAspiFromReader(SimReader& reader, const SimAspiRequest& requ
 /// SS_NO_DEVICE on a target nobody answers at.
 SimAspiAnswer answerAspiNoReader(const SimAspiRequest& request, std::uint32_t adapterCount);
 
-/// The registry keys of the reader's drive letters as Windows 98/ME name
-/// them for a USB disk on the ASPI layer, one per letter (logical unit),
-/// with the letter each holds. Made from the reader's identify block: its
-/// inquiry texts and serial number.
-std::vector<std::pair<std::string, char>> aspiDriveLetterKeys(const SimReader& reader);
-
 }  // namespace updater

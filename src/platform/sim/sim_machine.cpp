@@ -101,7 +101,6 @@ SimMachine::SimMachine(Transcript& transcript, const MachineDescription& descrip
     readers_.emplace_back(static_cast<int>(readers_.size()) + 1, reader);
   }
   addDriveLetterKeys();
-  addAspiDriveLetterKeys();
 }
 
 void SimMachine::addDriveLetterKeys() {
@@ -457,14 +456,6 @@ AspiCompletion SimMachine::carryAspiRequest(Bytes requestBlock) {
   event.status = answer.ispStatus;
   recordIo(std::move(event));
   return answer.completion;
-}
-
-void SimMachine::addAspiDriveLetterKeys() {
-  for (const auto& reader : readers_) {
-    for (const auto& [key, letter] : aspiDriveLetterKeys(reader)) {
-      registry[key][std::string(kDriveLetterValue)] = {static_cast<Byte>(letter), 0};
-    }
-  }
 }
 
 }  // namespace updater

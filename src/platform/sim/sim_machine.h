@@ -119,7 +119,6 @@ class SimMachine : public Port {
   std::uint32_t aspiAdapterCount() const;
   SimReader* readerAtAspi(std::uint8_t adapter, std::uint8_t target);
   AspiCompletion carryAspiRequest(Bytes requestBlock);
-  void addAspiDriveLetterKeys();
 
   Transcript& transcript_;
   MachineDescription description_;
