@@ -1,0 +1,46 @@
+#pragma once
+
+// One run of the program on a simulated machine, as the console front end
+// drives it: the window's start-up, then the operator's actions in order,
+// every message box answered OK. What the operator would have seen collects
+// in the transcript.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "common/program.h"
+#include "device/program_routes.h"
+#include "platform/sim/recording_main_view.h"
+#include "platform/sim/recording_status_view.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/sim/transcript.h"
+
+namespace updater {
+
+struct CliSession {
+  /// `trace`: keep the io and sleep events.
+  CliSession(const MachineDescription& description, bool trace, const std::filesystem::path& workingDirectory);
+
+  Transcript transcript;
+  SimMachine machine;
+  RecordingMainView mainView{transcript};
+  RecordingStatusView statusView{transcript};
+  Program program{machine, mainView, statusView};
+  ProgramRoutes routes{program};
+};
+
+struct SessionOutcome {
+  /// False when the program refused to run on the machine's Windows; then
+  /// no action ran.
+  bool started = false;
+  /// Set when an action chose an item that its list does not hold: why, in
+  /// one line. The actions after it did not run.
+  std::optional<std::string> refusedChoice;
+};
+
+/// Runs the start-up (action "start") and then `actions`.
+SessionOutcome runSession(CliSession& session, const std::vector<CliAction>& actions);
+
+}  // namespace updater

@@ -1,0 +1,103 @@
+#include "cli/updater_cli.h"
+
+#include <memory>
+#include <system_error>
+
+#include "cli/cli_session.h"
+#include "cli/command_line.h"
+#include "cli/demo_machine.h"
+#include "cli/firmware_dump.h"
+#include "cli/json_events.h"
+#include "cli/run_summary.h"
+#include "cli/serial_file_guard.h"
+#include "cli/text_events.h"
+#include "platform/sim/machine_file.h"
+
+namespace updater {
+namespace {
+
+constexpr std::string_view kProgramName = "updater-cli";
+
+int usageError(std::ostream& err, const std::string& text) {
+  err << kProgramName << ": " << text << '\n';
+  return kExitUsage;
+}
+
+struct MachineResult {
+  std::optional<MachineDescription> machine;
+  std::string error;
+};
+
+/// The reader's errors name the field's path, or begin with "machine file"
+/// when the file as a whole is unusable; the former get the file's name.
+std::string machineError(const std::string& fileName, const std::string& error) {
+  if (error.starts_with("machine file")) return error;
+  return "machine file " + fileName + ": " + error;
+}
+
+MachineResult loadMachine(const CliOptions& options) {
+  if (!options.machineFile) {
+    MachineFileResult demo = parseMachineFile(demoMachineJson(), ".");
+    return {std::move(demo.machine), machineError("(built-in demo)", demo.error)};
+  }
+  MachineFileResult file = loadMachineFile(*options.machineFile);
+  return {std::move(file.machine), machineError(options.machineFile->string(), file.error)};
+}
+
+void writeTranscript(const CliStreams& streams, bool json, const std::vector<TranscriptEvent>& events,
+                     const RunSummary& summary) {
+  if (json) {
+    for (const auto& event : events) streams.out << jsonEventLine(event) << '\n';
+    streams.out << jsonEndLine(summary) << '\n';
+  } else {
+    TextTranscriptWriter writer(streams.out, streams.outIsTerminal);
+    for (const auto& event : events) writer.write(event);
+    writer.writeEnd(summary);
+  }
+  streams.out.flush();
+}
+
+}  // namespace
+
+int runUpdaterCli(const std::vector<std::string>& arguments, CliStreams streams) {
+  const CommandLine commandLine = parseCommandLine(arguments);
+  if (commandLine.helpRequested) {
+    streams.out << commandLine.text;
+    return kExitDone;
+  }
+  if (!commandLine.options) return usageError(streams.err, commandLine.text);
+  const CliOptions& options = *commandLine.options;
+
+  const MachineResult machine = loadMachine(options);
+  if (!machine.machine) return usageError(streams.err, machine.error);
+
+  if (options.dumpDirectory) {
+    std::error_code error;
+    std::filesystem::create_directories(*options.dumpDirectory, error);
+    if (error) {
+      return usageError(streams.err, "--dump-firmware: cannot create " + options.dumpDirectory->string() + ": " +
+                                         error.message());
+    }
+  }
+
+  const SerialFileGuard serialFile(options.workingDirectory);
+  auto session = std::make_unique<CliSession>(*machine.machine, options.trace, options.workingDirectory);
+  const SessionOutcome outcome = runSession(*session, options.actions);
+  if (outcome.refusedChoice) {
+    std::string text = *outcome.refusedChoice;
+    if (!serialFile.restore()) text += "; SERIAL.TXT could not be put back as it was";
+    return usageError(streams.err, text);
+  }
+
+  const std::string dumpError =
+      options.dumpDirectory ? dumpFirmware(session->machine, *options.dumpDirectory) : std::string();
+  writeTranscript(streams, options.json, session->transcript.events(),
+                  summariseRun(session->program, session->machine));
+  if (!dumpError.empty()) {
+    streams.err << kProgramName << ": --dump-firmware: " << dumpError << '\n';
+    return kExitNotDone;
+  }
+  return outcome.started ? kExitDone : kExitNotDone;
+}
+
+}  // namespace updater

@@ -1,0 +1,39 @@
+#pragma once
+
+// The console front end as a function: updater-cli's whole run, from the
+// arguments to the transcript on `out` and the exit status, so tests run it
+// in-process. main() only adds the process's streams.
+//
+// The transcript is written once the run is over: a choice that its list
+// does not hold (driver=, device=) makes the whole command line a usage
+// error, and then nothing but one line on `err` comes out and SERIAL.TXT is
+// left as it was.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace updater {
+
+/// Every action ran (whatever the devices answered: that is in the
+/// transcript).
+inline constexpr int kExitDone = 0;
+/// The program refused to run on the machine's Windows, so its actions did
+/// not run; or the firmware could not be dumped. The transcript is complete.
+inline constexpr int kExitNotDone = 1;
+/// A usage error or an unusable machine file: one line on `err`, no
+/// transcript.
+inline constexpr int kExitUsage = 2;
+
+struct CliStreams {
+  std::ostream& out;
+  std::ostream& err;
+  /// Whether `out` is a terminal: then the text form draws the progress bar
+  /// in place.
+  bool outIsTerminal = false;
+};
+
+/// Runs updater-cli with `arguments` (without the program's name).
+int runUpdaterCli(const std::vector<std::string>& arguments, CliStreams streams);
+
+}  // namespace updater

@@ -1,0 +1,356 @@
+#include "cli/updater_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/cli_session.h"
+#include "cli/firmware_dump.h"
+#include "platform/sim/machine_file.h"
+#include "testing/temporary_directory.h"
+
+namespace updater {
+namespace {
+
+using Json = nlohmann::json;
+
+const std::filesystem::path kDemoDirectory = UPDATER_DEMO_DIR;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+  std::vector<Json> events;  // with --json
+};
+
+CliRun runCli(const std::vector<std::string>& arguments) {
+  std::ostringstream out;
+  std::ostringstream err;
+  CliRun run;
+  run.status = runUpdaterCli(arguments, {out, err, false});
+  run.out = out.str();
+  run.err = err.str();
+  if (std::find(arguments.begin(), arguments.end(), "--json") == arguments.end()) return run;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) run.events.push_back(Json::parse(line));
+  return run;
+}
+
+/// A working directory holding the demo's files, as ./scripts/run sets it up.
+struct DemoDirectory {
+  DemoDirectory() {
+    for (const auto& entry : std::filesystem::directory_iterator(kDemoDirectory)) {
+      std::filesystem::copy_file(entry.path(), directory.path() / entry.path().filename());
+    }
+  }
+  std::string path() const { return directory.path().string(); }
+
+  TemporaryDirectory directory;
+};
+
+std::string separator() { return "\n" + std::string(53, '='); }
+std::string line56() { return std::string(56, '='); }
+
+/// The summary box of the demo DEVICE.TXT on Windows XP.
+std::string demoSummary() {
+  const std::string s = separator();
+  return s + "\n==== SYSTEM Information For ISP" + s +
+         "\nOS            : Windows XP"
+         "\nISP USB ROMCODE: DEMOFW.BIN"
+         "\nISP ADDRESS    : DEMOFW.adr"
+         "\nISP KS7010 ROM : DEMOMS.BIN"
+         "\nISP BmpMap File: BMPMAP.BIN" +
+         s + "\n====Update String Or Inquiry Information For ISP " + s +
+         "\nVID            : 0x1234 "
+         "\nPID            : 0x4023 "
+         "\nStr_Manufacture: Demo Devices            "
+         "\nStr_Product    : Demo Card Reader 4023   "
+         "\nStr_Serial     : No Active"
+         "\nInq_Manufacture: DEMO    "
+         "\nInq_Product    : Card Reader 4023"
+         "\nInq_Version    : 2.00"
+         "\nDEV_setting    : "
+         "\n         0 ~ 7 : 0x01 0x00 0x02 0x80 0x00 0x10 0x00 0x00 "
+         "\n         8 ~ 15: 0x32 0x00 0x01 0x01 0x00 0x00 0x00 0x00 "
+         "\n        16 ~ 23: 0x04 0x00 0x00 0x00 0x00 0x00 0x00 0x00 "
+         "\n        24 ~ 25: 0x00 0x00 "
+         "\nROM SELECT CODE: 0x00 " +
+         s;
+}
+
+/// The device report of the demo reader after a clean scan.
+std::string demoReport() {
+  const std::string s = separator();
+  return s + "\n====  Device String And Inquiry Information     =====" + s +
+         "\n Str Manufacture Name :Generic"
+         "\n Str Product Name     :Card Reader"
+         "\n Str Serial Number    :0 0 0 0 0 0 0 0 0 0 0 0 "
+         "\n Device VID-PID       :[1234]-[5678]"
+         "\n Inq Manufacture Name :Generic "
+         "\n Inq Product Name     :USB Card Reader "
+         "\n Inq Revision         :1.00"
+         "\n USB F/W Revision :1.03.07-2007-11-28[OEM-00][CEM-00]"
+         "\n USB F/W RevisionOrg  :1.03-2007-11-28"
+         "\n MS F/W Revision      :N/A"
+         "\n USB H/W Revision     :4023A"
+         "\n USB20 F/W Revision   :N/A" +
+         s + "\n" +
+         "\n Total Device Plug In : 1 "
+         "\n The Device Select Now is : 1 with 2 slot.";
+}
+
+Json endEvent(const std::string& statusLog, Json tally, Json serial, int deviceCount) {
+  return {{"event", "end"},           {"statusLog", statusLog},     {"tally", std::move(tally)},
+          {"serial", std::move(serial)}, {"deviceCount", deviceCount}, {"selectedIndex", 0},
+          {"openHandles", 0}};
+}
+
+Json action(const std::string& name) { return {{"event", "action"}, {"name", name}}; }
+
+Json box(const std::string& icon, const std::string& caption, const std::string& text) {
+  return {{"event", "messageBox"}, {"icon", icon}, {"caption", caption}, {"text", text}};
+}
+
+Json control(int id, const std::string& text) { return {{"event", "control"}, {"id", id}, {"text", text}}; }
+
+Json list(int id, std::vector<std::string> items, int selected) {
+  return {{"event", "list"}, {"id", id}, {"items", std::move(items)}, {"selected", selected}};
+}
+
+std::vector<Json> ofEvent(const std::vector<Json>& events, const std::string& name) {
+  std::vector<Json> matching;
+  for (const auto& event : events) {
+    if (event["event"] == name) matching.push_back(event);
+  }
+  return matching;
+}
+
+/// The events from the action `name` up to the next action or the end.
+std::vector<Json> eventsOfAction(const std::vector<Json>& events, const std::string& name) {
+  std::vector<Json> part;
+  bool inside = false;
+  for (const auto& event : events) {
+    const bool boundary = event["event"] == "action" || event["event"] == "end";
+    if (boundary) inside = event["event"] == "action" && event["name"] == name;
+    else if (inside) part.push_back(event);
+  }
+  return part;
+}
+
+void expectEvents(const std::vector<Json>& actual, const std::vector<Json>& expected) {
+  ASSERT_EQ(actual.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(actual[i], expected[i]) << "event " << i;
+}
+
+std::string writeMachineFile(const TemporaryDirectory& directory, const std::string& json) {
+  directory.writeFile("machine.json", json);
+  return (directory.path() / "machine.json").string();
+}
+
+TEST(UpdaterCli, StartUpOnTheDemoMachineShowsTheUserDataScansAndReports) {
+  DemoDirectory demo;
+  const CliRun run = runCli({"--json", "--workdir", demo.path()});
+  EXPECT_EQ(run.status, kExitDone);
+  EXPECT_EQ(run.err, "");
+  expectEvents(run.events, {
+                               action("start"),
+                               box("none", "User ISP Update Data Dialog", demoSummary()),
+                               control(1028, "Inq.ProductName"),
+                               list(1027, {}, -1),
+                               list(1030, {}, -1),
+                               list(1030, {"1"}, -1),
+                               list(1030, {"1"}, 0),
+                               control(1021, demoReport()),
+                               control(1024, "USB Card Reader [E:] [F:] "),
+                               endEvent("", {{"total", 0}, {"error", 0}, {"success", 0}},
+                                        {{"cem", 0}, {"pc", 0}, {"cnt", 0}}, 1),
+                           });
+}
+
+TEST(UpdaterCli, DemoIspThenVerifyProgramsTheReaderAndAdvancesTheSerialFile) {
+  DemoDirectory demo;
+  const CliRun run = runCli({"--json", "--workdir", demo.path(), "getinfo", "ispena", "isp", "verify"});
+  ASSERT_EQ(run.status, kExitDone) << run.err;
+
+  // Only the start-up's summary box: nothing failed.
+  EXPECT_EQ(ofEvent(run.events, "messageBox").size(), 1u);
+  EXPECT_TRUE(ofEvent(run.events, "violation").empty());
+  EXPECT_TRUE(eventsOfAction(run.events, "ispena").empty());
+
+  const std::string ispLog = line56() + "\n==  Internal System Program Ver1.60             \n" + line56() +
+                             "\n==  CEM= 0x01 || PC= 0x02 || CNT= 0x0000"
+                             "\n==  ROMCODE = DEMOFW.BIN || VxD DRIVER =  \n" +
+                             line56() + "\nSERIAL NUMBER: 018514020000\n" + line56() +
+                             "\nSUCCESS! ISP STATUS:9c [Firmware jump into ISP now]"
+                             "\nSUCCESS! ISP STATUS:a5 [Write Data sucessfull]"
+                             "\nSUCCESS! ISP STATUS:5a [Verify Data sucessfull]"
+                             "\n\nSuccess Number Of ISP: 1"
+                             "\nError   Number Of ISP: 0"
+                             "\nTotal   Number Of ISP: 1";
+  const auto isp = eventsOfAction(run.events, "isp");
+  ASSERT_FALSE(isp.empty());
+  EXPECT_EQ(isp.back(), control(1021, ispLog));
+  EXPECT_EQ(isp.front(), (Json{{"event", "statusWindow"}, {"op", "create"}}));
+  EXPECT_NE(std::find(isp.begin(), isp.end(), Json{{"event", "statusWindow"}, {"op", "label"}, {"text", "    ISP status : "}}),
+            isp.end());
+
+  const std::string verifyLog = line56() + "\n==  Verify Firmware Program Ver1.60             \n" + line56() +
+                                "\n==  ROMCODE = DEMOFW.BIN || VxD DRIVER =  \n" + line56() +
+                                "\nSUCCESS! Verify STATUS:9c [Start Verify Firmware now]"
+                                "\nSUCCESS! Verify STATUS:5a [Verify Data sucessfull]";
+  const auto verify = eventsOfAction(run.events, "verify");
+  ASSERT_FALSE(verify.empty());
+  EXPECT_EQ(verify.back(), control(1021, verifyLog));
+
+  EXPECT_EQ(run.events.back(), endEvent(verifyLog, {{"total", 1}, {"error", 0}, {"success", 1}},
+                                        {{"cem", 1}, {"pc", 2}, {"cnt", 1}}, 1));
+  EXPECT_EQ(demo.directory.readFile("SERIAL.TXT"), "0x1 0x2 0x1 ");
+}
+
+TEST(UpdaterCli, UnlistedWindowsRefusesToStartAndRunsNoAction) {
+  TemporaryDirectory directory;
+  const std::string machine = writeMachineFile(directory, R"({"windows": {"nt": true, "major": 5, "minor": 2}})");
+  const CliRun run = runCli({"--json", "--machine", machine, "--workdir", directory.path().string(), "getinfo", "isp"});
+  EXPECT_EQ(run.status, kExitNotDone);
+  expectEvents(run.events, {
+                               action("start"),
+                               box("warning", "updater", "NT => MajorVersion : 5 , MinorVersion : 2"),
+                               box("warning", "updater", "This program must run under win9x or WinMe or Win2K or WinXP"),
+                               endEvent("", {{"total", 0}, {"error", 0}, {"success", 0}},
+                                        {{"cem", 0}, {"pc", 0}, {"cnt", 0}}, 0),
+                           });
+}
+
+TEST(UpdaterCli, MissingDeviceTxtIsReportedAndNoReaderIsRecognised) {
+  DemoDirectory demo;
+  demo.directory.remove("DEVICE.TXT");
+  const CliRun run = runCli({"--json", "--workdir", demo.path(), "ispena", "isp"});
+  ASSERT_EQ(run.status, kExitDone) << run.err;
+  const auto boxes = ofEvent(run.events, "messageBox");
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[0], box("stop", "Message Dialog", "Error: Cannot open [DEVICE.TXT]"));
+  EXPECT_EQ(boxes[1]["caption"], "User ISP Update Data Dialog");
+  EXPECT_NE(boxes[1]["text"].get<std::string>().find("\nISP USB ROMCODE: \n"), std::string::npos);
+  EXPECT_NE(boxes[1]["text"].get<std::string>().find("\nVID            : No Active\n"), std::string::npos);
+  // Without FA/FB identities the scan recognises nothing, and ISP then
+  // refuses a reader of no listed revision.
+  const std::string scanError =
+      "\nERROR: Device Not Ready when GET DEVICE VERSION!! \n  P/S: After ISP/Verify Device must plug-out first!";
+  const auto reports = ofEvent(eventsOfAction(run.events, "start"), "control");
+  ASSERT_EQ(reports[1]["id"], 1021);
+  EXPECT_TRUE(reports[1]["text"].get<std::string>().starts_with(scanError + separator()));
+  EXPECT_EQ(boxes[2], box("warning", "updater", "ISP_E5: ISP must run under win98 or WinMe or WIN2K with DRIVER Install."));
+  EXPECT_EQ(run.events.back()["deviceCount"], 0);
+  EXPECT_EQ(run.events.back()["statusLog"], scanError);
+}
+
+TEST(UpdaterCli, ChoosingADriverTheListDoesNotHoldIsAUsageError) {
+  DemoDirectory demo;
+  const CliRun run = runCli({"--json", "--workdir", demo.path(), "getinfo", "driver=UDSKIO.SYS"});
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "updater-cli: driver=UDSKIO.SYS: \"Driver Select\" holds no item \"UDSKIO.SYS\" (it is empty)\n");
+}
+
+TEST(UpdaterCli, RefusedChoiceAfterAnIspLeavesTheSerialFileAsItWas) {
+  DemoDirectory demo;
+  const std::string before = demo.directory.readFile("SERIAL.TXT");
+  const CliRun run = runCli({"--workdir", demo.path(), "ispena", "isp", "device=2"});
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "updater-cli: device=2: \"Device Sel\" holds no item \"2\" (it holds \"1\")\n");
+  EXPECT_EQ(demo.directory.readFile("SERIAL.TXT"), before);
+}
+
+TEST(UpdaterCli, UnusableMachineFileNamesTheFieldAndRunsNothing) {
+  DemoDirectory demo;
+  const std::string machine = writeMachineFile(demo.directory, R"({"readers": [{"letters": "E", "letterz": "F"}]})");
+  const CliRun run = runCli({"--json", "--machine", machine, "--workdir", demo.path(), "getinfo"});
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "updater-cli: machine file " + machine + ": readers[0].letterz: unknown field\n");
+}
+
+TEST(UpdaterCli, BytesAboveAsciiComeOutAsTheCharactersOfTheSameCode) {
+  DemoDirectory demo;
+  std::string deviceTxt = demo.directory.readFile("DEVICE.TXT");
+  const std::string from = "\"Demo Devices\"";
+  deviceTxt.replace(deviceTxt.find(from), from.size(), "\"Caf\xE9 \xB5-Devices\"");
+  demo.directory.writeFile("DEVICE.TXT", deviceTxt);
+  const CliRun run = runCli({"--json", "--workdir", demo.path()});
+  ASSERT_EQ(run.status, kExitDone) << run.err;
+  EXPECT_NE(run.out.find("Caf\u00E9 \u00B5-Devices"), std::string::npos);
+  const std::string summary = ofEvent(run.events, "messageBox")[0]["text"];
+  EXPECT_NE(summary.find("\nStr_Manufacture: Caf\u00E9 \u00B5-Devices          \n"), std::string::npos);
+}
+
+TEST(UpdaterCli, DumpedFirmwareIsTheReadersFlash) {
+  DemoDirectory demo;
+  const MachineFileResult machine = loadMachineFile(kDemoDirectory / "machine.json");
+  ASSERT_TRUE(machine.machine) << machine.error;
+  CliSession session(*machine.machine, false, demo.directory.path());
+  ASSERT_FALSE(runSession(session, {{ActionKind::IspEnable, "ispena", ""}, {ActionKind::Isp, "isp", ""}}).refusedChoice);
+  ASSERT_EQ(dumpFirmware(session.machine, demo.directory.path()), "");
+
+  const std::vector<Byte>& flash = session.machine.reader(1).loader.flash;
+  ASSERT_EQ(flash.size(), 32000u);
+  EXPECT_EQ(demo.directory.readFile("reader-1.bin"), std::string(flash.begin(), flash.end()));
+  EXPECT_TRUE(demo.directory.exists("reader-1-ms.bin"));
+  EXPECT_EQ(demo.directory.readFile("reader-1-ms.bin"), "");
+}
+
+TEST(UpdaterCli, DumpAfterTheDemoRunHoldsTheStampedIdentityAndSerial) {
+  DemoDirectory demo;
+  const std::string out = (demo.directory.path() / "out").string();
+  const CliRun run = runCli({"--workdir", demo.path(), "--dump-firmware", out, "getinfo", "ispena", "isp"});
+  ASSERT_EQ(run.status, kExitDone) << run.err;
+  const std::string flash = demo.directory.readFile("out/reader-1.bin");
+  ASSERT_EQ(flash.size(), 32000u);
+  // The identity block starts 6 + 0x1000 bytes in; its serial descriptor
+  // lies 5 x 64 bytes further.
+  const std::size_t block = 6 + 0x1000;
+  EXPECT_EQ(flash.substr(block + 28, 24), "Demo Devices            ");
+  EXPECT_EQ(flash.substr(block + 54, 24), "Demo Card Reader 4023   ");
+  EXPECT_EQ(flash.substr(block + 156, 24), "DEMO    Card Reader 4023");
+  std::string descriptor = "\x1A\x03";
+  for (char c : std::string("018514020000")) descriptor += std::string{c, '\0'};
+  EXPECT_EQ(flash.substr(block + 320, 26), descriptor);
+}
+
+TEST(UpdaterCli, BuiltInMachineIsTheDemoMachineFile) {
+  DemoDirectory builtIn;
+  DemoDirectory fromFile;
+  const CliRun a = runCli({"--json", "--trace", "--workdir", builtIn.path(), "ispena", "isp"});
+  const CliRun b = runCli({"--json", "--trace", "--machine", (kDemoDirectory / "machine.json").string(), "--workdir",
+                           fromFile.path(), "ispena", "isp"});
+  EXPECT_EQ(a.status, kExitDone);
+  EXPECT_FALSE(ofEvent(a.events, "io").empty());
+  EXPECT_EQ(a.out, b.out);
+}
+
+TEST(UpdaterCli, CloseReleasesTheRouteAndEndsTheRun) {
+  DemoDirectory demo;
+  const CliRun run = runCli({"--json", "--trace", "--workdir", demo.path(), "getinfo", "close"});
+  EXPECT_EQ(run.status, kExitDone);
+  ASSERT_GE(run.events.size(), 2u);
+  EXPECT_EQ(run.events[run.events.size() - 2]["event"], "action");  // nothing reached a device on close
+  EXPECT_EQ(run.events.back()["openHandles"], 0);
+}
+
+TEST(UpdaterCli, TextFormReadsAsTheOperatorSawIt) {
+  DemoDirectory demo;
+  const CliRun run = runCli({"--workdir", demo.path(), "ispena", "verify"});
+  EXPECT_EQ(run.status, kExitDone);
+  for (const char* expected : {"=== start: the window opens\n", "+-- User ISP Update Data Dialog ",
+                               "\n=== verify: click \"WIN9xVER\"\n",
+                               "+-- (X) updater ", "| Error!!! Uncorrect Firmware version, Verify Fail !!!\n",
+                               "  > Warning! Retry Verify the Firmware : 2st Time!!!\n",
+                               "\n=== end\n", "open handles   : 0\n"}) {
+    EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n--- in:\n" << run.out;
+  }
+}
+
+}  // namespace
+}  // namespace updater
