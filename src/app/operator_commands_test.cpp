@@ -196,3 +196,146 @@ TEST_F(OperatorCommands, SelfDriverClickOnWindows98RefillsTheListAndResetsTheCho
 
 }  // namespace
 }  // namespace updater
+
+namespace updater {
+namespace {
+
+constexpr WindowsVersion k98{false, 4, 10};
+constexpr WindowsVersion kMe{false, 4, 90};
+constexpr WindowsVersion k2000Summary{true, 5, 0};
+constexpr WindowsVersion kXpSummary{true, 5, 1};
+
+constexpr const char* kIspBanner = "==  Internal System Program Ver1.60";
+constexpr const char* kVerifyBanner = "==  Verify Firmware Program Ver1.60";
+constexpr const char* kMsIspBanner = "==  MS Internal System Program Ver1.10";
+constexpr const char* kMsVerifyBanner = "==  MS Romcode Verify Program  Ver1.10";
+constexpr const char* kMsIspRefusal = "ISP_E9: MS ISP must run under win98 or WinMe with DRIVER Install.";
+constexpr const char* kMsVerifyRefusal = "ISP_E9: ISP must run under win98 or WinMe with DRIVER Install.";
+
+enum class Command { Isp, Verify };
+
+struct SummaryRow {
+  const char* name;
+  WindowsVersion windows;
+  bool selfDriver;
+  bool msMode;
+  Command command;
+  const char* banner;   // the job that ran, by its banner; nullptr: refused
+  const char* refusal;  // the warning box of a refusal
+  const char* route;    // the route of the loader's commands; nullptr: not checked
+};
+
+// Every row of the summary of what each command runs.
+const SummaryRow kSummaryRows[] = {
+    {"98 ISP", k98, false, false, Command::Isp, kIspBanner, nullptr, "SelfDriverPort"},
+    {"98 MS ISP", k98, false, true, Command::Isp, kMsIspBanner, nullptr, nullptr},
+    {"98 verify", k98, false, false, Command::Verify, kVerifyBanner, nullptr, "SelfDriverPort"},
+    {"98 MS verify", k98, false, true, Command::Verify, kMsVerifyBanner, nullptr, nullptr},
+    {"ME driver ISP", kMe, true, false, Command::Isp, kIspBanner, nullptr, "SelfDriverPort"},
+    {"ME driver MS ISP", kMe, true, true, Command::Isp, kMsIspBanner, nullptr, nullptr},
+    {"ME driver verify", kMe, true, false, Command::Verify, kVerifyBanner, nullptr, "SelfDriverPort"},
+    {"ME driver MS verify", kMe, true, true, Command::Verify, kMsVerifyBanner, nullptr, nullptr},
+    {"ME ISP", kMe, false, false, Command::Isp, kIspBanner, nullptr, "Aspi"},
+    {"ME MS ISP", kMe, false, true, Command::Isp, nullptr, kMsIspRefusal, nullptr},
+    {"ME verify", kMe, false, false, Command::Verify, kVerifyBanner, nullptr, "Aspi"},
+    {"ME MS verify", kMe, false, true, Command::Verify, nullptr, kMsVerifyRefusal, nullptr},
+    {"2000 driver ISP", k2000Summary, true, false, Command::Isp, kIspBanner, nullptr, "SelfDriverNt"},
+    {"2000 driver MS ISP", k2000Summary, true, true, Command::Isp, nullptr, kMsIspRefusal, nullptr},
+    {"2000 driver verify", k2000Summary, true, false, Command::Verify, kVerifyBanner, nullptr, "SelfDriverNt"},
+    {"2000 driver MS verify", k2000Summary, true, true, Command::Verify, nullptr, kMsVerifyRefusal, nullptr},
+    {"2000 ISP", k2000Summary, false, false, Command::Isp, kIspBanner, nullptr, "PassThrough"},
+    {"2000 MS ISP", k2000Summary, false, true, Command::Isp, nullptr, kMsIspRefusal, nullptr},
+    {"2000 verify", k2000Summary, false, false, Command::Verify, kVerifyBanner, nullptr, "PassThrough"},
+    {"2000 MS verify", k2000Summary, false, true, Command::Verify, nullptr, kMsVerifyRefusal, nullptr},
+    {"XP ISP", kXpSummary, false, false, Command::Isp, kIspBanner, nullptr, "PassThrough"},
+    {"XP MS ISP", kXpSummary, false, true, Command::Isp, nullptr, kMsIspRefusal, nullptr},
+    {"XP verify", kXpSummary, false, false, Command::Verify, kVerifyBanner, nullptr, "PassThrough"},
+    {"XP MS verify", kXpSummary, false, true, Command::Verify, nullptr, kMsVerifyRefusal, nullptr},
+};
+
+MachineDescription summaryMachine(WindowsVersion windows, bool ntSelfDriver = false) {
+  ReaderDescription reader = operatorReader("E", "000000000001");
+  // The NT self driver's readers report its fixed identity.
+  if (ntSelfDriver) reader.inquiry = {"", "USB Reader", "01.A"};
+  MachineDescription machine = operatorMachine(windows, {reader});
+  machine.selfDrivers = {"KVDKPDRV", "UDSKIO"};
+  return machine;
+}
+
+std::string firstVendorRoute(SimMachine& machine) {
+  const auto jumps = machine.requests("jumpToIsp");
+  return jumps.empty() ? std::string("none") : jumps.front().route;
+}
+
+TEST(OperatorCommandSummary, EachFamilyAndChoiceRunsItsJobOnItsRouteOrRefuses) {
+  for (const auto& row : kSummaryRows) {
+    const bool ntSelfDriver = row.windows.nt && row.windows.minor == 0 && row.selfDriver;
+    OperatorFixture fixture(summaryMachine(row.windows, ntSelfDriver));
+    ASSERT_TRUE(initialiseMainWindow(fixture.program(), *fixture.routes)) << row.name;
+    if (row.selfDriver) selfDriverClicked(fixture.program());
+    ispEnableClicked(fixture.program());
+    if (row.msMode) msModeClicked(fixture.program());
+    getInfo(fixture.program(), *fixture.routes);
+    fixture.harness.transcript.clear();
+
+    if (row.command == Command::Isp) {
+      ispCommand(fixture.program(), *fixture.routes);
+    } else {
+      verifyCommand(fixture.program(), *fixture.routes);
+    }
+
+    const std::string& log = fixture.program().statusLog;
+    if (row.banner != nullptr) {
+      EXPECT_NE(log.find(row.banner), std::string::npos) << row.name << ":\n" << log;
+      if (row.route != nullptr) {
+        EXPECT_EQ(firstVendorRoute(fixture.machine()), row.route) << row.name;
+      }
+    } else {
+      const auto boxes = fixture.boxes();
+      ASSERT_EQ(boxes.size(), 1u) << row.name;
+      EXPECT_EQ(boxes[0].text, row.refusal) << row.name;
+      EXPECT_TRUE(fixture.machine().requests("jumpToIsp").empty()) << row.name;
+    }
+    EXPECT_TRUE(fixture.machine().violations().empty()) << row.name << ": " << fixture.machine().violations()[0];
+  }
+}
+
+TEST(OperatorCommandSummary, AMissingDriverIsReportedInTheLogOnly) {
+  struct Row {
+    const char* name;
+    WindowsVersion windows;
+    Command command;
+    const char* line;
+    bool tally;
+  };
+  const Row rows[] = {
+      {"98 ISP", k98, Command::Isp, "\nISP_E3: Can't Load the Driver : KVDKPDRV.PDR", true},
+      {"ME ISP", kMe, Command::Isp, "\nISP_E4: Can't Load the Driver : KVDKPDRV.PDR", true},
+      {"2000 ISP", k2000Summary, Command::Isp, "\nISP_E6: Can't Load the Driver : UDSKIO.SYS", false},
+      {"98 verify", k98, Command::Verify, "\nCan't Load the Driver : KVDKPDRV.PDR", false},
+      {"2000 verify", k2000Summary, Command::Verify, "\nCan't Load the Driver : UDSKIO.SYS", false},
+  };
+  for (const auto& row : rows) {
+    MachineDescription machine = summaryMachine(row.windows);
+    machine.selfDrivers.clear();
+    OperatorFixture fixture(machine);
+    ASSERT_TRUE(initialiseMainWindow(fixture.program(), *fixture.routes)) << row.name;
+    if (row.windows.nt || row.windows.minor == 90) selfDriverClicked(fixture.program());
+    ispEnableClicked(fixture.program());
+    fixture.harness.transcript.clear();
+    if (row.command == Command::Isp) {
+      ispCommand(fixture.program(), *fixture.routes);
+    } else {
+      verifyCommand(fixture.program(), *fixture.routes);
+    }
+    const std::string expected =
+        std::string(row.line) + (row.tally ? "\n\nSuccess Number Of ISP: 0\nError   Number Of ISP: 0\nTotal   Number Of ISP: 0"
+                                           : "");
+    EXPECT_EQ(fixture.program().statusLog, expected) << row.name;
+    EXPECT_EQ(fixture.reportArea(), expected) << row.name;
+    EXPECT_TRUE(fixture.boxes().empty()) << row.name;
+  }
+}
+
+}  // namespace
+}  // namespace updater
