@@ -106,7 +106,7 @@ SimMachine::SimMachine(Transcript& transcript, const MachineDescription& descrip
 void SimMachine::addDriveLetterKeys() {
   for (const auto& reader : readers_) {
     for (const auto& key : driveLetterKeys(reader.identify, reader.description.letters)) {
-      registry[key.key]["CurrentDriveLetterAssignment"] = {static_cast<Byte>(key.letter), 0};
+      registry[key.key][std::string(kDriveLetterValue)] = {static_cast<Byte>(key.letter), 0};
     }
   }
 }
