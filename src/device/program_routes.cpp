@@ -6,10 +6,6 @@
 
 namespace updater {
 
-namespace {
-constexpr int kNoReader = 1;
-}  // namespace
-
 ProgramRoutes::ProgramRoutes(Program& program)
     : passThrough_(program),
       selfDriverNt_(program),

@@ -2,8 +2,7 @@
 
 // The program's routes, as the operator commands and the jobs reach them:
 // the route-specific halves of the table build, open and close, and the
-// bindings of the programming and verify sequences. Routes that are not
-// served here fail their scans, opens and runs.
+// bindings of the programming and verify sequences.
 
 #include "device/aspi_binding.h"
 #include "device/device_routes.h"
@@ -33,24 +32,6 @@ class ProgramRoutes : public DeviceRoutes, public RouteBindings {
   RouteBinding& binding(AccessRoute route) override;
 
  private:
-  /// A route without a carrier here: its runs cannot start.
-  class UnservedBinding : public RouteBinding {
-   public:
-    explicit UnservedBinding(AccessRoute route) : traits_(routeTraits(route)) {}
-    const RouteTraits& traits() const override { return traits_; }
-    bool start(Program&) override { return false; }
-    void end(Program&) override {}
-    CommandChannel& channel() override { return channel_; }
-
-   private:
-    class NoChannel : public CommandChannel {
-     public:
-      bool execute(VendorCommand&) override { return false; }
-    };
-    const RouteTraits& traits_;
-    NoChannel channel_;
-  };
-
   PassThroughBinding passThrough_;
   SelfDriverNtBinding selfDriverNt_;
   SelfDriverPortBinding selfDriverPort_;
