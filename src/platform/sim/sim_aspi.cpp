@@ -4,6 +4,7 @@
 
 #include "common/text_format.h"
 #include "platform/aspi_srb.h"
+#include "platform/sim/field_checks.h"
 #include "platform/sim/reader_identity.h"
 #include "platform/sim/sim_pass_through.h"
 #include "platform/sim/sim_reader.h"
@@ -90,35 +91,6 @@ const SimAspiCommand* findCommand(ConstBytes cdb) {
   return nullptr;
 }
 
-std::string deviation(std::string_view name, std::string_view field, std::uint32_t actual, std::uint32_t expected) {
-  std::string text(name);
-  text += ": ";
-  text += field;
-  text += ' ';
-  appendDecimal(text, actual);
-  text += ", expected ";
-  appendDecimal(text, expected);
-  return text;
-}
-
-std::uint32_t readField(ConstBytes bytes, std::size_t offset, std::size_t width) {
-  switch (width) {
-    case 1:
-      return getU8(bytes, offset);
-    case 2:
-      return getU16(bytes, offset);
-    default:
-      return getU32(bytes, offset);
-  }
-}
-
-struct FieldCheck {
-  const char* name;
-  std::size_t offset;
-  std::size_t width;
-  std::uint32_t expected;
-};
-
 std::uint32_t expectedBufLen(const SimAspiCommand& command, ConstBytes cdb) {
   return command.paddedFromCdb ? paddedLength(getU16(cdb, send_isp_data::kLength)) : command.bufLen;
 }
@@ -139,11 +111,7 @@ std::string checkFields(const SimAspiCommand& command, ConstBytes block, std::ui
       // The port puts its own routine there.
       {"SRB_PostProc", srb::kPostProc, 4, 0},
   };
-  for (const auto& check : checks) {
-    const std::uint32_t actual = readField(block, check.offset, check.width);
-    if (actual != check.expected) return deviation(command.name, check.name, actual, check.expected);
-  }
-  return {};
+  return firstDeviation(command.name, block, checks);
 }
 
 std::string checkCdb(const SimAspiCommand& command, ConstBytes field) {

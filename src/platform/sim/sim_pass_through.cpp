@@ -5,6 +5,7 @@
 
 #include "common/text_format.h"
 #include "platform/scsi_pass_through.h"
+#include "platform/sim/field_checks.h"
 #include "platform/sim/reader_identity.h"
 #include "platform/sim/sim_reader.h"
 
@@ -117,36 +118,6 @@ const PassThroughCommand* findCommand(ConstBytes cdb) {
   return nullptr;
 }
 
-std::uint32_t readField(ConstBytes bytes, std::size_t offset, std::size_t width) {
-  switch (width) {
-    case 1:
-      return getU8(bytes, offset);
-    case 2:
-      return getU16(bytes, offset);
-    default:
-      return getU32(bytes, offset);
-  }
-}
-
-std::string deviation(const PassThroughCommand& command, std::string_view field, std::uint32_t actual,
-                      std::uint32_t expected) {
-  std::string text = command.name;
-  text += ": ";
-  text += field;
-  text += ' ';
-  appendDecimal(text, actual);
-  text += ", expected ";
-  appendDecimal(text, expected);
-  return text;
-}
-
-struct FieldCheck {
-  const char* name;
-  std::size_t offset;
-  std::size_t width;
-  std::uint32_t expected;
-};
-
 struct Expected {
   std::uint32_t transferLength;
   std::uint32_t inputSize;
@@ -178,11 +149,7 @@ std::string checkHeader(const PassThroughCommand& command, const Expected& expec
       {"DataBufferOffset", spt::kDataBufferOffset, 4, static_cast<std::uint32_t>(spt::kDataArea)},
       {"SenseInfoOffset", spt::kSenseInfoOffset, 4, static_cast<std::uint32_t>(spt::kSenseArea)},
   };
-  for (const auto& check : checks) {
-    const std::uint32_t actual = readField(input, check.offset, check.width);
-    if (actual != check.expected) return deviation(command, check.name, actual, check.expected);
-  }
-  return {};
+  return firstDeviation(command.name, input, checks);
 }
 
 std::string checkCdb(const PassThroughCommand& command, ConstBytes field) {
@@ -190,7 +157,7 @@ std::string checkCdb(const PassThroughCommand& command, ConstBytes field) {
     const bool variable = i < kCommandBlockLength && (command.variableBytes >> i & 1) != 0;
     const Byte expected = i < kCommandBlockLength ? command.cdb[i] : 0;
     if (!variable && field[i] != expected) {
-      return deviation(command, "Cdb[" + std::to_string(i) + "]", field[i], expected);
+      return deviation(command.name, "Cdb[" + std::to_string(i) + "]", field[i], expected);
     }
   }
   return {};
@@ -198,10 +165,10 @@ std::string checkCdb(const PassThroughCommand& command, ConstBytes field) {
 
 std::string checkSizes(const PassThroughCommand& command, const Expected& expected, ConstBytes input, Bytes output) {
   if (input.size() != expected.inputSize) {
-    return deviation(command, "input size", static_cast<std::uint32_t>(input.size()), expected.inputSize);
+    return deviation(command.name, "input size", static_cast<std::uint32_t>(input.size()), expected.inputSize);
   }
   if (output.size() != expected.outputSize) {
-    return deviation(command, "output size", static_cast<std::uint32_t>(output.size()), expected.outputSize);
+    return deviation(command.name, "output size", static_cast<std::uint32_t>(output.size()), expected.outputSize);
   }
   if (output.data() != input.data()) return std::string(command.name) + ": output buffer is not the input buffer";
   return {};
@@ -214,7 +181,7 @@ std::string checkZeroed(const PassThroughCommand& command, ConstBytes output) {
   for (std::size_t i = spt::kHeaderSize; i < end; ++i) {
     if (output[i] == 0) continue;
     const char* area = i < spt::kSenseArea ? "filler" : i < spt::kDataArea ? "sense area" : "data area";
-    return deviation(command, std::string(area) + " byte " + std::to_string(i), output[i], 0);
+    return deviation(command.name, std::string(area) + " byte " + std::to_string(i), output[i], 0);
   }
   return {};
 }
