@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "allocation_counter.h"
+#include "programming_runs.h"
 #include "common/program.h"
 #include "device/pass_through_binding.h"
 #include "isp/program_firmware.h"
@@ -61,13 +62,8 @@ void BM_PassThroughProgramFirmware64K(benchmark::State& state) {
   }
   const std::uint64_t allocations = heapAllocations() - before;
 
-  if (program.tally.successCount != static_cast<std::uint32_t>(state.iterations())) {
-    state.SkipWithError("a programming run did not succeed");
-  }
   // Six commands per run: jump, status, program, status, compare, status.
-  state.counters["allocs_per_run"] =
-      benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
-  state.SetBytesProcessed(state.iterations() * 2 * 65536);
+  reportProgrammingRuns(state, program, allocations);
 }
 BENCHMARK(BM_PassThroughProgramFirmware64K);
 

@@ -1,0 +1,24 @@
+#pragma once
+
+// What every benchmark of the programming sequence reports: that each run
+// succeeded, heap allocations per run, and the bytes of the two 64 KiB
+// transfers per run.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "common/program.h"
+
+namespace updater {
+
+inline void reportProgrammingRuns(benchmark::State& state, const Program& program, std::uint64_t allocations) {
+  if (program.tally.successCount != static_cast<std::uint32_t>(state.iterations())) {
+    state.SkipWithError("a programming run did not succeed");
+  }
+  state.counters["allocs_per_run"] =
+      benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
+  state.SetBytesProcessed(state.iterations() * 2 * 65536);
+}
+
+}  // namespace updater
