@@ -38,13 +38,6 @@ void appendCharsWithBlanks(std::string& text, const std::array<char, N>& field) 
   for (char c : field) appendPiece(text, std::string{c, ' '});
 }
 
-/// "%02x"
-void appendHex2(std::string& text, Byte value) {
-  constexpr char kDigits[] = "0123456789abcdef";
-  text += kDigits[value >> 4];
-  text += kDigits[value & 0x0F];
-}
-
 /// "%02d"
 void appendDecimal2(std::string& text, std::uint32_t value) {
   if (value < 10) text += '0';
@@ -55,9 +48,9 @@ void appendDecimal2(std::string& text, std::uint32_t value) {
 void appendFwRevision(std::string& text, const std::array<Byte, 8>& revision) {
   appendHex(text, revision[0]);
   text += '.';
-  appendHex2(text, revision[1]);
+  appendPaddedHex(text, revision[1], 2);
   text += '.';
-  appendHex2(text, revision[2]);
+  appendPaddedHex(text, revision[2], 2);
   text += "-200";
   appendHex(text, revision[3]);
   text += '-';
@@ -65,9 +58,9 @@ void appendFwRevision(std::string& text, const std::array<Byte, 8>& revision) {
   text += '-';
   appendDecimal2(text, revision[5]);
   text += "[OEM-";
-  appendHex2(text, revision[6]);
+  appendPaddedHex(text, revision[6], 2);
   text += "][CEM-";
-  appendHex2(text, revision[7]);
+  appendPaddedHex(text, revision[7], 2);
   text += ']';
 }
 
@@ -75,7 +68,7 @@ void appendFwRevision(std::string& text, const std::array<Byte, 8>& revision) {
 void appendFwRevisionOrg(std::string& text, const std::array<Byte, 4>& revision) {
   appendHex(text, revision[0]);
   text += '.';
-  appendHex2(text, revision[1]);
+  appendPaddedHex(text, revision[1], 2);
   text += "-200";
   appendHex(text, static_cast<std::uint32_t>(revision[2] >> 4));
   text += '-';
@@ -97,11 +90,11 @@ void appendIdentityBlock(std::string& text, const DeviceEntry& entry) {
   text += "\n Str Serial Number    :";
   appendCharsWithBlanks(text, entry.strSerial);
   text += "\n Device VID-PID       :[";
-  appendHex2(text, entry.vidPid[0]);
-  appendHex2(text, entry.vidPid[1]);
+  appendPaddedHex(text, entry.vidPid[0], 2);
+  appendPaddedHex(text, entry.vidPid[1], 2);
   text += "]-[";
-  appendHex2(text, entry.vidPid[2]);
-  appendHex2(text, entry.vidPid[3]);
+  appendPaddedHex(text, entry.vidPid[2], 2);
+  appendPaddedHex(text, entry.vidPid[3], 2);
   text += ']';
   text += "\n Inq Manufacture Name :";
   appendChars(text, entry.inqManufacture);
@@ -125,8 +118,8 @@ void appendMsFwRevisionLine(std::string& text, const DeviceEntry& entry) {
 
 void appendHwRevisionLine(std::string& text, const DeviceEntry& entry) {
   std::string line = "\n USB H/W Revision     :";
-  appendHex2(line, entry.usbHwRevision[0]);
-  appendHex2(line, entry.usbHwRevision[1]);
+  appendPaddedHex(line, entry.usbHwRevision[0], 2);
+  appendPaddedHex(line, entry.usbHwRevision[1], 2);
   line += static_cast<char>(entry.usbHwRevision[2]);
   appendPiece(text, line);
 }

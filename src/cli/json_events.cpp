@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/byte_text.h"
+#include "common/text_format.h"
 
 namespace updater {
 namespace {
@@ -24,8 +25,8 @@ std::string_view iconName(MessageIcon icon) {
 }
 
 std::string twoHexDigits(int value) {
-  char digits[3];
-  std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned>(value) & 0xFFu);
+  std::string digits;
+  appendPaddedHex(digits, static_cast<std::uint32_t>(value) & 0xFFu, 2);
   return digits;
 }
 

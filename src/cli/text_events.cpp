@@ -5,6 +5,7 @@
 
 #include "app/control_ids.h"
 #include "cli/byte_text.h"
+#include "common/text_format.h"
 
 namespace updater {
 namespace {
@@ -78,14 +79,9 @@ std::string listText(const TranscriptEvent& event) {
 std::string number(long long value) { return std::to_string(value); }
 
 std::string hexWidth(std::uint32_t value, int width) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string digits;
-  do {
-    digits.insert(digits.begin(), kDigits[value & 0xF]);
-    value >>= 4;
-  } while (value != 0);
-  if (static_cast<int>(digits.size()) < width) digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
-  return "0x" + digits;
+  std::string text = "0x";
+  appendPaddedHex(text, value, static_cast<std::size_t>(width));
+  return text;
 }
 
 }  // namespace

@@ -12,6 +12,10 @@ namespace updater {
 /// Appends `value` in lower-case hexadecimal without leading zeros ("%x").
 void appendHex(std::string& text, std::uint32_t value);
 
+/// Appends `value` in lower-case hexadecimal with at least `minDigits`
+/// digits, zeros in front ("%02x", "%04x").
+void appendPaddedHex(std::string& text, std::uint32_t value, std::size_t minDigits);
+
 /// Appends `value` in decimal ("%u").
 void appendDecimal(std::string& text, std::uint32_t value);
 

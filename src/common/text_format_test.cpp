@@ -12,6 +12,15 @@ TEST(TextFormat, HexIsLowerCaseWithoutLeadingZeros) {
   EXPECT_EQ(hexText(0xFFFFFFFF), "ffffffff");
 }
 
+TEST(TextFormat, PaddedHexFillsWithZerosButNeverCuts) {
+  std::string text;
+  appendPaddedHex(text, 0x5, 2);
+  appendPaddedHex(text, 0xAB, 2);
+  appendPaddedHex(text, 0x1C, 4);
+  appendPaddedHex(text, 0x12345, 4);
+  EXPECT_EQ(text, "05ab001c12345");
+}
+
 TEST(TextFormat, DecimalAppendsToExistingText) {
   std::string text = "length ";
   appendDecimal(text, 65536);

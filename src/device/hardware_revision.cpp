@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "common/text_format.h"
+
 namespace updater {
 
 std::string hardwareRevisionText(const HardwareRevision& revision) {
-  constexpr char kDigits[] = "0123456789abcdef";
   std::string text;
-  for (Byte byte : revision) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0x0F];
-  }
+  for (Byte byte : revision) appendPaddedHex(text, byte, 2);
   return text;
 }
 

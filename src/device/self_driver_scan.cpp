@@ -8,6 +8,7 @@
 #include "device/self_driver.h"
 #include "device/self_driver_commands.h"
 #include "platform/port_owned.h"
+#include "common/text_format.h"
 
 namespace updater {
 namespace {
@@ -23,12 +24,6 @@ constexpr std::string_view kPortKeyHead = "Enum\\SCSI\\________USB_DISK_DRIVER_0
 constexpr std::string_view kDynamicKeyHead = "Enum\\SCSI\\";
 constexpr std::string_view kDynamicKeyMiddle = "\\KV20SYSD&DISK&0000USB&";
 
-void appendTwoHexDigits(std::string& text, Byte value) {
-  constexpr char kDigits[] = "0123456789abcdef";
-  text += kDigits[value >> 4];
-  text += kDigits[value & 0xF];
-}
-
 // A zero byte contributes nothing; with `blanksAsUnderscores` a blank is '_'.
 template <std::size_t N>
 void appendField(std::string& text, const std::array<char, N>& field, std::size_t count, bool blanksAsUnderscores) {
@@ -41,11 +36,11 @@ void appendField(std::string& text, const std::array<char, N>& field, std::size_
 
 void appendDeviceTail(std::string& key, const DeviceEntry& entry, std::size_t unit) {
   key += "VID_";
-  appendTwoHexDigits(key, entry.vidPid[0]);
-  appendTwoHexDigits(key, entry.vidPid[1]);
+  appendPaddedHex(key, entry.vidPid[0], 2);
+  appendPaddedHex(key, entry.vidPid[1], 2);
   key += "&PID_";
-  appendTwoHexDigits(key, entry.vidPid[2]);
-  appendTwoHexDigits(key, entry.vidPid[3]);
+  appendPaddedHex(key, entry.vidPid[2], 2);
+  appendPaddedHex(key, entry.vidPid[3], 2);
   key += '&';
   appendField(key, entry.strSerial, entry.strSerial.size(), false);
   key += static_cast<char>('0' + unit / 10 % 10);

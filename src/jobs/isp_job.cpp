@@ -7,6 +7,7 @@
 #include "jobs/image_compatibility.h"
 #include "jobs/image_patch.h"
 #include "jobs/job_steps.h"
+#include "common/text_format.h"
 
 namespace updater {
 namespace {
@@ -15,18 +16,6 @@ constexpr std::string_view kTitle = "==  Internal System Program Ver1.60        
 constexpr std::string_view kNoAddressFile = "Error!!! No String address file for this device";
 constexpr std::string_view kOutOfRange = "Error!!! String address out of range in ";
 constexpr int kLastRefusedYear = 2000;
-
-// "%0<width>x".
-void appendPaddedHex(std::string& text, std::uint32_t value, std::size_t width) {
-  constexpr char kDigits[] = "0123456789abcdef";
-  std::string digits;
-  do {
-    digits.insert(digits.begin(), kDigits[value & 0xF]);
-    value >>= 4;
-  } while (value != 0);
-  if (digits.size() < width) text.append(width - digits.size(), '0');
-  text += digits;
-}
 
 class IspRun {
  public:

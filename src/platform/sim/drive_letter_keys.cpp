@@ -1,6 +1,7 @@
 #include "platform/sim/drive_letter_keys.h"
 
 #include "platform/sim/reader_identity.h"
+#include "common/text_format.h"
 
 namespace updater {
 namespace {
@@ -34,12 +35,6 @@ std::string serialText(const IdentifyBlock& identify) {
   return text;
 }
 
-void appendHexByte(std::string& text, Byte value) {
-  constexpr char kDigits[] = "0123456789abcdef";
-  text += kDigits[value >> 4];
-  text += kDigits[value & 0xF];
-}
-
 std::string fullInquiry(const IdentifyBlock& identify) {
   using namespace identify_offset;
   return inquiryText(identify, kInquiryVendor, identity_width::kInquiryVendor, Blanks::Underscored) +
@@ -50,11 +45,11 @@ std::string fullInquiry(const IdentifyBlock& identify) {
 std::string driverTail(const IdentifyBlock& identify, std::size_t unit) {
   using namespace identify_offset;
   std::string tail = "VID_";
-  appendHexByte(tail, identify[kVendorId + 1]);
-  appendHexByte(tail, identify[kVendorId]);
+  appendPaddedHex(tail, identify[kVendorId + 1], 2);
+  appendPaddedHex(tail, identify[kVendorId], 2);
   tail += "&PID_";
-  appendHexByte(tail, identify[kProductId + 1]);
-  appendHexByte(tail, identify[kProductId]);
+  appendPaddedHex(tail, identify[kProductId + 1], 2);
+  appendPaddedHex(tail, identify[kProductId], 2);
   tail += '&';
   tail += serialText(identify);
   tail += static_cast<char>('0' + unit / 10);

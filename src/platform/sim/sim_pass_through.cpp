@@ -198,10 +198,7 @@ std::string checkRequest(const PassThroughCommand& command, const Expected& expe
 
 std::string hexDigits(ConstBytes bytes) {
   std::string text;
-  for (const Byte byte : bytes) {
-    if (byte < 0x10) text += '0';
-    appendHex(text, byte);
-  }
+  for (const Byte byte : bytes) appendPaddedHex(text, byte, 2);
   return text;
 }
 
