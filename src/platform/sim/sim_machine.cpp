@@ -87,7 +87,11 @@ std::string checkArguments(std::string_view call, std::initializer_list<Argument
 LocalDate hostLocalDate() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
