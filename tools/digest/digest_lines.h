@@ -1,0 +1,30 @@
+#pragma once
+
+// The window digest: what the operator saw after each action, as JSON Lines.
+// For each action one line {"action": NAME}, then one line per message box in
+// the order they appeared, then one line with the texts of the report area,
+// the device-name field and the driver label as the action left them (left
+// out when the window is not there: the program refused to start, or the
+// action closed it). The GUI driver writes it from the real windows, the
+// window-digest tool from updater-cli's transcript, so that the two compare
+// with a plain diff. Every text is UTF-8 in which each byte of the program's
+// text stands for the character of the same code.
+
+#include <string>
+#include <string_view>
+
+namespace updater::digest {
+
+/// The three texts a digest shows after an action, in UTF-8.
+struct ControlTexts {
+  std::string reportArea;   // control 1021
+  std::string deviceName;   // control 1024
+  std::string driverLabel;  // control 1028
+};
+
+/// Each function gives one line of the digest without its line feed.
+std::string actionLine(std::string_view name);
+std::string messageBoxLine(std::string_view icon, std::string_view caption, std::string_view text);
+std::string controlsLine(const ControlTexts& texts);
+
+}  // namespace updater::digest

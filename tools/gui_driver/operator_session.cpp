@@ -1,0 +1,156 @@
+#include "operator_session.h"
+
+#include <memory>
+#include <thread>
+
+#include "idle_wait.h"
+#include "screen_capture.h"
+#include "status_window_shot.h"
+#include "target_process.h"
+#include "window_texts.h"
+
+namespace gui_driver {
+namespace {
+
+constexpr int kReportAreaId = 1021;
+constexpr int kDeviceNameId = 1024;
+constexpr int kDriverLabelId = 1028;
+// The main window repaints once its loop is idle; this lets it reach the
+// screen before the picture.
+constexpr auto kRepaintSettle = std::chrono::milliseconds(300);
+
+class Session {
+ public:
+  Session(const DriverOptions& options, DigestFile& digest, TargetProcess& process)
+      : options_(options),
+        digest_(digest),
+        process_(process),
+        wait_(process, [&digest](const MessageBoxSeen& box) { digest.messageBox(box); }) {}
+
+  int run(std::string& error) {
+    if (!options_.statusShot.empty()) statusShot_ = std::make_unique<StatusWindowShot>(process_.id(), options_.statusShot);
+    const int status = runActions(error);
+    if (status != kRanAllActions || !statusShot_) return status;
+    return statusShot_->finish(error) ? kRanAllActions : kRunFailed;
+  }
+
+ private:
+  int runActions(std::string& error) {
+    digest_.action("start");
+    const Settled started = wait_.settle(deadline(), error);
+    if (started == Settled::Failed) return kRunFailed;
+    if (started == Settled::Exited) return endedAtStart(error);
+    if (!writeControls(error)) return kRunFailed;
+    for (const auto& action : options_.actions) {
+      const int status = perform(action, error);
+      if (status != kRanAllActions) {
+        error = action.name + ": " + error;
+        return status;
+      }
+    }
+    return kRanAllActions;
+  }
+
+  // A program that refuses to run ends inside its start-up; that is a run
+  // only when no action was asked for.
+  int endedAtStart(std::string& error) const {
+    if (options_.actions.empty()) return kRanAllActions;
+    error = "the program ended during its start-up, before " + options_.actions.front().name;
+    return kRunFailed;
+  }
+
+  int perform(const OperatorAction& action, std::string& error) {
+    digest_.action(action.name);
+    const int status = action.kind == ActionKind::Click ? click(action) : choose(action, error);
+    if (status != kRanAllActions) return status;
+    const Settled settled = wait_.settle(deadline(), error);
+    if (settled == Settled::Failed) return kRunFailed;
+    const bool closing = action.name == "close";
+    if (closing != (settled == Settled::Exited)) {
+      error = closing ? "the program did not end" : "the program ended";
+      return kRunFailed;
+    }
+    if (closing) return kRanAllActions;
+    if (!writeControls(error)) return kRunFailed;
+    if (action.name == "getinfo" && !options_.mainShot.empty()) return shootMainWindow(error);
+    return kRanAllActions;
+  }
+
+  // Posted, not sent: a sent click would wait for the handler, and the
+  // handler may wait for the driver to answer its message boxes.
+  int click(const OperatorAction& action) {
+    PostMessageA(GetDlgItem(wait_.mainWindow(), action.controlId), BM_CLICK, 0, 0);
+    return kRanAllActions;
+  }
+
+  // What a choice by the operator does: the list selects the item and tells
+  // its dialog of the change.
+  int choose(const OperatorAction& action, std::string& error) {
+    const HWND list = GetDlgItem(wait_.mainWindow(), action.controlId);
+    const auto state = list != nullptr ? readList(list) : std::nullopt;
+    if (!state) {
+      error = "the list cannot be read";
+      return kRunFailed;
+    }
+    int index = 0;
+    while (index < static_cast<int>(state->items.size()) && state->items[static_cast<std::size_t>(index)] != action.choice) {
+      ++index;
+    }
+    if (index == static_cast<int>(state->items.size())) {
+      error = "the list holds no item \"" + action.choice + "\"";
+      return kActionRefused;
+    }
+    DWORD_PTR ignored = 0;
+    if (!sendWithTimeout(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0, ignored)) {
+      error = "the list did not answer";
+      return kRunFailed;
+    }
+    PostMessageA(wait_.mainWindow(), WM_COMMAND, MAKEWPARAM(action.controlId, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    return kRanAllActions;
+  }
+
+  bool writeControls(std::string& error) {
+    const HWND main = wait_.mainWindow();
+    const auto reportArea = readControlText(main, kReportAreaId);
+    const auto deviceName = readControlText(main, kDeviceNameId);
+    const auto driverLabel = readControlText(main, kDriverLabelId);
+    if (!reportArea || !deviceName || !driverLabel) {
+      error = "the main window's texts cannot be read";
+      return false;
+    }
+    digest_.controls(*reportArea, *deviceName, *driverLabel);
+    return true;
+  }
+
+  int shootMainWindow(std::string& error) {
+    std::this_thread::sleep_for(kRepaintSettle);
+    const auto image = captureWindow(wait_.mainWindow());
+    if (!image) {
+      error = "the main window cannot be captured";
+      return kRunFailed;
+    }
+    return saveBmp(*image, options_.mainShot, error) ? kRanAllActions : kRunFailed;
+  }
+
+  Clock::time_point deadline() const { return Clock::now() + std::chrono::seconds(options_.timeoutSeconds); }
+
+  const DriverOptions& options_;
+  DigestFile& digest_;
+  TargetProcess& process_;
+  IdleWait wait_;
+  std::unique_ptr<StatusWindowShot> statusShot_;
+};
+
+}  // namespace
+
+int runOperatorSession(const DriverOptions& options, DigestFile& digest, std::string& error) {
+  auto process = TargetProcess::start(options.program, options.workdir, error);
+  if (!process) return kRunFailed;
+  // The process, if it still runs at the end (no "close", or a failure), is
+  // killed as it goes out of scope.
+  Session session(options, digest, *process);
+  return session.run(error);
+}
+
+}  // namespace gui_driver

@@ -1,0 +1,79 @@
+#include "window_texts.h"
+
+namespace gui_driver {
+
+bool sendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& result,
+                     UINT timeoutMs) {
+  return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, timeoutMs, &result) !=
+         0;
+}
+
+std::optional<std::string> readWindowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (!sendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, length)) return std::nullopt;
+  // The length is a hint (it may count a multi-byte conversion too long), so
+  // the buffer has room beyond it and the copied count decides.
+  std::string text(static_cast<std::size_t>(length) * 2 + 64, '\0');
+  DWORD_PTR copied = 0;
+  if (!sendWithTimeout(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()),
+                       copied)) {
+    return std::nullopt;
+  }
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+std::optional<std::string> readControlText(HWND dialog, int id) {
+  const HWND control = GetDlgItem(dialog, id);
+  if (control == nullptr) return std::nullopt;
+  return readWindowText(control);
+}
+
+std::string storedWindowText(HWND window) {
+  char text[512] = {};
+  const int length = GetWindowTextA(window, text, static_cast<int>(sizeof text));
+  return std::string(text, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+std::string className(HWND window) {
+  char name[64] = {};
+  const int length = GetClassNameA(window, name, static_cast<int>(sizeof name));
+  return std::string(name, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+namespace {
+
+std::optional<std::string> readListItem(HWND combo, WPARAM index) {
+  DWORD_PTR length = 0;
+  if (!sendWithTimeout(combo, CB_GETLBTEXTLEN, index, 0, length) || length == static_cast<DWORD_PTR>(CB_ERR)) {
+    return std::nullopt;
+  }
+  std::string text(static_cast<std::size_t>(length) * 2 + 64, '\0');
+  DWORD_PTR copied = 0;
+  if (!sendWithTimeout(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()), copied) ||
+      copied == static_cast<DWORD_PTR>(CB_ERR)) {
+    return std::nullopt;
+  }
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+}  // namespace
+
+std::optional<ListState> readList(HWND combo) {
+  DWORD_PTR count = 0;
+  DWORD_PTR selected = 0;
+  if (!sendWithTimeout(combo, CB_GETCOUNT, 0, 0, count) || !sendWithTimeout(combo, CB_GETCURSEL, 0, 0, selected)) {
+    return std::nullopt;
+  }
+  ListState list;
+  list.selected = static_cast<int>(static_cast<LRESULT>(selected));
+  for (DWORD_PTR index = 0; index < count; ++index) {
+    auto item = readListItem(combo, static_cast<WPARAM>(index));
+    if (!item) return std::nullopt;
+    list.items.push_back(*item);
+  }
+  return list;
+}
+
+}  // namespace gui_driver
