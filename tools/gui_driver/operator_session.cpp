@@ -112,9 +112,9 @@ class Session {
 
   bool writeControls(std::string& error) {
     const HWND main = wait_.mainWindow();
-    const auto reportArea = readControlText(main, kReportAreaId);
-    const auto deviceName = readControlText(main, kDeviceNameId);
-    const auto driverLabel = readControlText(main, kDriverLabelId);
+    const auto reportArea = readProgramText(main, kReportAreaId);
+    const auto deviceName = readProgramText(main, kDeviceNameId);
+    const auto driverLabel = readProgramText(main, kDriverLabelId);
     if (!reportArea || !deviceName || !driverLabel) {
       error = "the main window's texts cannot be read";
       return false;

@@ -1,26 +1,15 @@
 #include "status_window_shot.h"
 
 #include <chrono>
+#include <optional>
 
 #include "process_windows.h"
 #include "screen_capture.h"
-#include "window_texts.h"
 
 namespace gui_driver {
 namespace {
 
-constexpr int kLabelId = 1014;
-// The label's caption in the window template, before a job names itself.
-constexpr const char* kTemplateLabel = "Static";
 constexpr auto kPollInterval = std::chrono::milliseconds(1);
-
-// Shown, and the job has written its label (with UpdateWindow), so the
-// window shows the job's content rather than the template's.
-bool showsAJob(const ProcessWindows& windows) {
-  if (!windows.statusVisible) return false;
-  const HWND label = GetDlgItem(windows.status, kLabelId);
-  return label != nullptr && storedWindowText(label) != kTemplateLabel;
-}
 
 }  // namespace
 
@@ -33,17 +22,18 @@ StatusWindowShot::~StatusWindowShot() {
 }
 
 void StatusWindowShot::watch() {
+  std::optional<ScreenImage> lastShown;
   while (!stop_) {
     const ProcessWindows windows = findProcessWindows(processId_);
-    if (showsAJob(windows)) {
-      const auto image = captureWindow(windows.status);
-      if (image && saveBmp(*image, path_, error_)) {
-        taken_ = true;
-        return;
-      }
+    if (!windows.statusVisible && lastShown) break;
+    if (windows.statusVisible) {
+      auto image = captureWindow(windows.status);
+      // A copy that the hiding overtook may show the windows behind.
+      if (image && IsWindowVisible(windows.status)) lastShown = std::move(image);
     }
     std::this_thread::sleep_for(kPollInterval);
   }
+  if (lastShown) taken_ = saveBmp(*lastShown, path_, error_);
 }
 
 bool StatusWindowShot::finish(std::string& error) {

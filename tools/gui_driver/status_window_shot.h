@@ -3,7 +3,9 @@
 // Takes one picture of the status window while the first job shows it. The
 // job runs without pumping messages and may take only a moment on a simulated
 // machine, so a thread of its own polls for the window as fast as it can,
-// apart from the driver's wait for the program.
+// apart from the driver's wait for the program. It copies the window again and
+// again while it is shown and keeps the last copy made before the job hid it,
+// which shows the job's log and progress rather than the template's texts.
 
 #include <windows.h>
 

@@ -1,5 +1,7 @@
 #include "window_texts.h"
 
+#include "platform/edit_control_text.h"
+
 namespace gui_driver {
 
 namespace {
@@ -49,6 +51,15 @@ std::optional<std::string> readControlText(HWND dialog, int id) {
   const HWND control = GetDlgItem(dialog, id);
   if (control == nullptr) return std::nullopt;
   return readWindowText(control);
+}
+
+std::optional<std::string> readProgramText(HWND dialog, int id) {
+  const HWND control = GetDlgItem(dialog, id);
+  if (control == nullptr) return std::nullopt;
+  auto text = readWindowText(control);
+  const bool multiLineEdit = className(control) == "Edit" && (GetWindowLongPtrA(control, GWL_STYLE) & ES_MULTILINE) != 0;
+  if (text && multiLineEdit) text = updater::fromEditControlText(*text);
+  return text;
 }
 
 std::string storedWindowText(HWND window) {

@@ -23,6 +23,11 @@ std::optional<std::string> readWindowText(HWND window);
 /// it did not answer.
 std::optional<std::string> readControlText(HWND dialog, int id);
 
+/// The program's text in child `id` of `dialog`: as read, except that a
+/// multi-line edit control's "\r\n" line breaks, which the program widens
+/// its "\n" into for that control, are narrowed back.
+std::optional<std::string> readProgramText(HWND dialog, int id);
+
 /// The text the system keeps for a window (GetWindowText). For another
 /// process's window it asks no thread, so it also works while the program is
 /// busy; but an edit control's text is not there.
