@@ -1,5 +1,6 @@
 #include "operator_session.h"
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -28,7 +29,9 @@ class Session {
         wait_(process, [&digest](const MessageBoxSeen& box) { digest.messageBox(box); }) {}
 
   int run(std::string& error) {
-    if (!options_.statusShot.empty()) statusShot_ = std::make_unique<StatusWindowShot>(process_.id(), options_.statusShot);
+    if (!options_.statusShot.empty()) {
+      statusShot_ = std::make_unique<StatusWindowShot>(process_.id(), options_.statusShot);
+    }
     const int status = runActions(error);
     if (status != kRanAllActions || !statusShot_) return status;
     return statusShot_->finish(error) ? kRanAllActions : kRunFailed;
@@ -92,16 +95,14 @@ class Session {
       error = "the list cannot be read";
       return kRunFailed;
     }
-    int index = 0;
-    while (index < static_cast<int>(state->items.size()) && state->items[static_cast<std::size_t>(index)] != action.choice) {
-      ++index;
-    }
-    if (index == static_cast<int>(state->items.size())) {
+    const auto item = std::find(state->items.begin(), state->items.end(), action.choice);
+    if (item == state->items.end()) {
       error = "the list holds no item \"" + action.choice + "\"";
       return kActionRefused;
     }
+    const auto index = static_cast<WPARAM>(item - state->items.begin());
     DWORD_PTR ignored = 0;
-    if (!sendWithTimeout(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0, ignored)) {
+    if (!sendWithTimeout(list, CB_SETCURSEL, index, 0, ignored)) {
       error = "the list did not answer";
       return kRunFailed;
     }

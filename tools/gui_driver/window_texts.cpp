@@ -57,7 +57,8 @@ std::optional<std::string> readProgramText(HWND dialog, int id) {
   const HWND control = GetDlgItem(dialog, id);
   if (control == nullptr) return std::nullopt;
   auto text = readWindowText(control);
-  const bool multiLineEdit = className(control) == "Edit" && (GetWindowLongPtrA(control, GWL_STYLE) & ES_MULTILINE) != 0;
+  const LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
+  const bool multiLineEdit = className(control) == "Edit" && (style & ES_MULTILINE) != 0;
   if (text && multiLineEdit) text = updater::fromEditControlText(*text);
   return text;
 }
