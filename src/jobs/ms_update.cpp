@@ -187,7 +187,8 @@ class MsUpdateRun {
     }
     file.seekg(0);
     auto& image = program_.firmwareImage;
-    file.read(reinterpret_cast<char*>(image.image.data()), end);
+    // Within the limit checked above, so it fits any std::streamsize.
+    file.read(reinterpret_cast<char*>(image.image.data()), static_cast<std::streamsize>(end));
     const auto read = static_cast<std::uint32_t>(file.gcount());
     if (read == 0) return fail("Error!!! Problem reading file!!!", "Error!!! Problem reading ROM code file!!!");
     image.length = read;

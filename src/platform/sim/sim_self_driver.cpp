@@ -449,7 +449,8 @@ constexpr NtCommand kNtCommands[] = {
 };
 
 void checkZeroAfterData(Checker& check, ConstBytes dataArea, std::uint32_t length) {
-  const auto nonZero = std::find_if(dataArea.begin() + length, dataArea.end(), [](Byte b) { return b != 0; });
+  const auto nonZero = std::find_if(dataArea.begin() + static_cast<std::ptrdiff_t>(length), dataArea.end(),
+                                    [](Byte b) { return b != 0; });
   if (nonZero != dataArea.end()) {
     const auto index = static_cast<std::uint32_t>(nonZero - dataArea.begin());
     check.fail("data byte " + std::to_string(index) + ' ' + hexValue(*nonZero) + ", expected 0x0 (after the image)");
