@@ -502,6 +502,30 @@ TEST_F(AspiRoute, AScanRequestNotPostedWithinTenSecondsFails) {
   expectClean();
 }
 
+// A layer that turns every request down at once and never posts it, as the
+// 64-bit Windows port does (it cannot hand a 32-bit request block on).
+class RefusingLayerPort : public ForwardingPort {
+ public:
+  using ForwardingPort::ForwardingPort;
+  std::uint32_t sendAspi32Command(EntryPointValue, Bytes, AspiPostingRoutine&) override { return aspi_srb::kError; }
+};
+
+TEST_F(AspiRoute, RequestsTurnedDownAtOnceEndTheScanAtTheTimeLimit) {
+  build(meMachine({aspiReader("E", "000000000001")}));
+  RefusingLayerPort refusing(machine());
+  Program run(refusing, harness_->mainView, harness_->statusView);
+  configure(run);
+  ProgramRoutes routes(run);
+
+  EXPECT_EQ(buildDeviceTable(run, routes), 1);
+  EXPECT_EQ(run.deviceTable.deviceCount, 0u);
+  EXPECT_EQ(machine().elapsedMs(), 8u * 10'000u) << "each target's inquiry waits out its limit once";
+  EXPECT_EQ(machine().loadedModuleCount(), 0);
+  // Never posted, so kept: the layer could still write into them.
+  EXPECT_EQ(run.aspi.requests.size(), 8u);
+  EXPECT_TRUE(machine().violations().empty());
+}
+
 // Gives the loader's commands (not the scan's) their own posting delay.
 class SlowLoaderPort : public ForwardingPort {
  public:
