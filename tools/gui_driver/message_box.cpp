@@ -15,6 +15,8 @@ constexpr auto kPollInterval = std::chrono::milliseconds(10);
 // The box paints when its loop finds its queue empty, right after it answers;
 // this gives the painting time to reach the screen.
 constexpr auto kPaintSettle = std::chrono::milliseconds(150);
+constexpr int kIconLooks = 4;
+constexpr auto kIconLookInterval = std::chrono::milliseconds(60);
 
 struct ChildSearch {
   std::vector<HWND> buttons;
@@ -56,9 +58,15 @@ bool waitUntilShown(HWND box, Clock::time_point deadline) {
 
 std::string readIcon(HWND box) {
   const ChildSearch children = findChildren(box);
-  if (children.icon == nullptr) return std::string(iconName(IconKind::None));
-  const auto image = captureWindow(children.icon);
-  return std::string(iconName(image ? classifyIcon(*image) : IconKind::None));
+  IconKind kind = IconKind::None;
+  // An icon control that shows no icon colour may not have painted yet (Wine
+  // keeps one, empty, in a box without an icon): look a few more times.
+  for (int look = 0; children.icon != nullptr && kind == IconKind::None && look < kIconLooks; ++look) {
+    if (look > 0) std::this_thread::sleep_for(kIconLookInterval);
+    const auto image = captureWindow(children.icon);
+    if (image) kind = classifyIcon(*image);
+  }
+  return std::string(iconName(kind));
 }
 
 std::optional<MessageBoxSeen> readMessageBox(HWND box, Clock::time_point deadline, std::string& error) {

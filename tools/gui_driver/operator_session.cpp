@@ -41,9 +41,11 @@ class Session {
   int runActions(std::string& error) {
     digest_.action("start");
     const Settled started = wait_.settle(deadline(), error);
-    if (started == Settled::Failed) return kRunFailed;
     if (started == Settled::Exited) return endedAtStart(error);
-    if (!writeControls(error)) return kRunFailed;
+    if (started == Settled::Failed || !writeControls(error)) {
+      error = "start: " + error;
+      return kRunFailed;
+    }
     for (const auto& action : options_.actions) {
       const int status = perform(action, error);
       if (status != kRanAllActions) {
