@@ -15,6 +15,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+#include <utility>
 
 #include "message_box.h"
 #include "target_process.h"
