@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -502,28 +504,60 @@ TEST_F(AspiRoute, AScanRequestNotPostedWithinTenSecondsFails) {
   expectClean();
 }
 
-// A layer that turns every request down at once and never posts it, as the
-// 64-bit Windows port does (it cannot hand a 32-bit request block on).
+// Layers that turn every request down at once: one that posts the refusal
+// (as the 64-bit Windows port does, which cannot hand a 32-bit request block
+// on), and one that never posts it (as some real layers do).
 class RefusingLayerPort : public ForwardingPort {
  public:
-  using ForwardingPort::ForwardingPort;
-  std::uint32_t sendAspi32Command(EntryPointValue, Bytes, AspiPostingRoutine&) override { return aspi_srb::kError; }
+  RefusingLayerPort(Port& port, bool postsRefusal) : ForwardingPort(port), postsRefusal_(postsRefusal) {}
+  std::uint32_t sendAspi32Command(EntryPointValue, Bytes block, AspiPostingRoutine& posting) override {
+    putU8(block, aspi_srb::kStatus, aspi_srb::kError);
+    if (postsRefusal_) {
+      posting.posted(block);
+    } else {
+      unposted.push_back({block, &posting});
+    }
+    return aspi_srb::kError;
+  }
+  /// The layer posts, late, what it never posted.
+  void postLate() {
+    for (auto& [block, posting] : unposted) posting->posted(block);
+    unposted.clear();
+  }
+
+  std::vector<std::pair<Bytes, AspiPostingRoutine*>> unposted;
+
+ private:
+  bool postsRefusal_;
 };
 
-TEST_F(AspiRoute, RequestsTurnedDownAtOnceEndTheScanAtTheTimeLimit) {
-  build(meMachine({aspiReader("E", "000000000001")}));
-  RefusingLayerPort refusing(machine());
-  Program run(refusing, harness_->mainView, harness_->statusView);
-  configure(run);
-  ProgramRoutes routes(run);
+TEST_F(AspiRoute, RequestsTurnedDownAtOnceEndTheScan) {
+  struct Case {
+    const char* layer;
+    bool postsRefusal;
+    std::uint32_t elapsedMs;
+    std::size_t keptRequests;
+  };
+  const Case kCases[] = {
+      {"posts its refusal: the scan goes on at once", true, 0, 0},
+      {"never posts: each target's inquiry waits out its limit once, and stays kept", false, 8u * 10'000u, 8},
+  };
+  for (const auto& c : kCases) {
+    build(meMachine({aspiReader("E", "000000000001")}));
+    RefusingLayerPort refusing(machine(), c.postsRefusal);
+    Program run(refusing, harness_->mainView, harness_->statusView);
+    configure(run);
+    ProgramRoutes routes(run);
 
-  EXPECT_EQ(buildDeviceTable(run, routes), 1);
-  EXPECT_EQ(run.deviceTable.deviceCount, 0u);
-  EXPECT_EQ(machine().elapsedMs(), 8u * 10'000u) << "each target's inquiry waits out its limit once";
-  EXPECT_EQ(machine().loadedModuleCount(), 0);
-  // Never posted, so kept: the layer could still write into them.
-  EXPECT_EQ(run.aspi.requests.size(), 8u);
-  EXPECT_TRUE(machine().violations().empty());
+    EXPECT_EQ(buildDeviceTable(run, routes), 1) << c.layer;
+    EXPECT_EQ(run.deviceTable.deviceCount, 0u) << c.layer;
+    EXPECT_EQ(machine().elapsedMs(), c.elapsedMs) << c.layer;
+    EXPECT_EQ(machine().loadedModuleCount(), 0) << c.layer;
+    // Never posted, so kept: the layer could still write into them.
+    EXPECT_EQ(run.aspi.requests.size(), c.keptRequests) << c.layer;
+    EXPECT_TRUE(machine().violations().empty()) << c.layer;
+    refusing.postLate();
+  }
 }
 
 // Gives the loader's commands (not the scan's) their own posting delay.

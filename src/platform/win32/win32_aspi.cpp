@@ -22,11 +22,17 @@ std::uint32_t callGetAspi32SupportInfo(EntryPointValue entry) {
 #if defined(_WIN64)
 
 // The request block is the published 32-bit SRB, with 32-bit buffer and
-// posting routine addresses; a 64-bit layer reads another layout. The
-// program picks the ASPI route only on Windows ME, so this is never reached
-// on a real run; a request that gets here fails at once, and the sender's
-// wait for its posting runs into its time limit.
-std::uint32_t callSendAspi32Command(EntryPointValue, Bytes, AspiPostingRoutine&) { return srb::kError; }
+// posting routine addresses; a 64-bit layer reads another layout, so the
+// block never reaches it. The program picks the ASPI route only on Windows
+// ME, which a 64-bit program meets only where a system pretends to be it.
+// The layer never saw the request, so its failure is posted here and now:
+// the sender learns of it at once instead of at its time limit.
+std::uint32_t callSendAspi32Command(EntryPointValue, Bytes requestBlock, AspiPostingRoutine& posting) {
+  if (requestBlock.size() < srb::kStructureSize) return srb::kError;
+  putU8(requestBlock, srb::kStatus, srb::kError);
+  posting.posted(requestBlock);
+  return srb::kError;
+}
 
 #else
 
