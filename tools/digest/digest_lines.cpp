@@ -13,6 +13,13 @@ std::string dumpLine(const Json& json) {
   return json.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+Json listJson(const ListItems& list) {
+  Json json;
+  json["items"] = list.items;
+  json["selected"] = list.selected;
+  return json;
+}
+
 }  // namespace
 
 std::string actionLine(std::string_view name) {
@@ -38,6 +45,15 @@ std::string controlsLine(const ControlTexts& texts) {
   controls["1028"] = texts.driverLabel;
   Json json;
   json["controls"] = std::move(controls);
+  return dumpLine(json);
+}
+
+std::string listsLine(const ListStates& lists) {
+  Json both;
+  both["1030"] = listJson(lists.deviceList);
+  both["1027"] = listJson(lists.driverList);
+  Json json;
+  json["lists"] = std::move(both);
   return dumpLine(json);
 }
 

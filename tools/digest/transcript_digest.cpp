@@ -60,8 +60,26 @@ class TranscriptDigest {
          << '\n';
   }
 
-  // The lists are not in the digest, but filling one shows that the window is there.
-  void onList(const Json&) { windowOpen_ = true; }
+  void onList(const Json& event) {
+    windowOpen_ = true;
+    ListItems* list = listById(intField(event, "id"));
+    if (list == nullptr) return;
+    list->items.clear();
+    const auto items = event.find("items");
+    if (items != event.end() && items->is_array()) {
+      for (const auto& item : *items) list->items.push_back(item.is_string() ? item.get<std::string>() : "");
+    }
+    const auto selected = event.find("selected");
+    list->selected = selected != event.end() && selected->is_number_integer() ? selected->get<int>() : -1;
+  }
+
+  ListItems* listById(int id) {
+    switch (id) {
+      case 1030: return &lists_.deviceList;
+      case 1027: return &lists_.driverList;
+      default: return nullptr;
+    }
+  }
 
   void onControl(const Json& event) {
     windowOpen_ = true;
@@ -75,12 +93,13 @@ class TranscriptDigest {
   }
 
   void closeAction() {
-    if (inAction_ && windowOpen_ && !closing_) out_ << controlsLine(texts_) << '\n';
+    if (inAction_ && windowOpen_ && !closing_) out_ << controlsLine(texts_) << '\n' << listsLine(lists_) << '\n';
     inAction_ = false;
   }
 
   std::ostream& out_;
   ControlTexts texts_ = initialTexts();
+  ListStates lists_;
   bool inAction_ = false;
   bool windowOpen_ = false;
   bool closing_ = false;

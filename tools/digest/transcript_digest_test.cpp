@@ -32,11 +32,14 @@ const DigestCase kDigestCases[] = {
      R"({"action":"start"}
 {"messageBox":{"icon":"information","caption":"updater","text":"DEVICE.TXT read"}}
 {"controls":{"1021":"\nERROR: first","1024":"","1028":"Inq.ProductName"}}
+{"lists":{"1030":{"items":[],"selected":-1},"1027":{"items":[],"selected":-1}}}
 {"action":"ispena"}
 {"controls":{"1021":"\nERROR: first","1024":"","1028":"Inq.ProductName"}}
+{"lists":{"1030":{"items":[],"selected":-1},"1027":{"items":[],"selected":-1}}}
 {"action":"isp"}
 {"messageBox":{"icon":"stop","caption":"updater","text":"failed"}}
 {"controls":{"1021":"\nERROR: last","1024":"","1028":"Inq.ProductName"}}
+{"lists":{"1030":{"items":[],"selected":-1},"1027":{"items":[],"selected":-1}}}
 )"},
     {"a program that refuses to run never shows its window",
      R"({"event":"action","name":"start"}
@@ -56,6 +59,7 @@ const DigestCase kDigestCases[] = {
 )",
      R"({"action":"start"}
 {"controls":{"1021":"","1024":"","1028":"Driver Select"}}
+{"lists":{"1030":{"items":[],"selected":-1},"1027":{"items":["UDSKIO.SYS"],"selected":0}}}
 {"action":"close"}
 )"},
     {"high bytes stay the characters they stand for",
@@ -63,10 +67,30 @@ const DigestCase kDigestCases[] = {
 {"event":"control","id":1024,"text":"Caf\u00e9 \u0080"}
 {"event":"control","id":1099,"text":"not shown"}
 )",
-     "{\"action\":\"start\"}\n{\"controls\":{\"1021\":\"\",\"1024\":\"Caf\xC3\xA9 \xC2\x80\",\"1028\":\"Driver Select\"}}\n"},
+     "{\"action\":\"start\"}\n{\"controls\":{\"1021\":\"\",\"1024\":\"Caf\xC3\xA9 \xC2\x80\",\"1028\":\"Driver Select\"}}\n"
+     "{\"lists\":{\"1030\":{\"items\":[],\"selected\":-1},\"1027\":{\"items\":[],\"selected\":-1}}}\n"},
+    {"each list as the last event left it, the other one untouched",
+     R"({"event":"action","name":"start"}
+{"event":"list","id":1027,"items":["KV20DISK.PDR","KVDKPDRV.PDR","QM_URDR.PDR"],"selected":1}
+{"event":"list","id":1030,"items":["1","2"],"selected":0}
+{"event":"action","name":"device=2"}
+{"event":"list","id":1030,"items":["1","2"],"selected":1}
+{"event":"action","name":"getinfo"}
+{"event":"list","id":1030,"items":[],"selected":-1}
+)",
+     R"({"action":"start"}
+{"controls":{"1021":"","1024":"","1028":"Driver Select"}}
+{"lists":{"1030":{"items":["1","2"],"selected":0},"1027":{"items":["KV20DISK.PDR","KVDKPDRV.PDR","QM_URDR.PDR"],"selected":1}}}
+{"action":"device=2"}
+{"controls":{"1021":"","1024":"","1028":"Driver Select"}}
+{"lists":{"1030":{"items":["1","2"],"selected":1},"1027":{"items":["KV20DISK.PDR","KVDKPDRV.PDR","QM_URDR.PDR"],"selected":1}}}
+{"action":"getinfo"}
+{"controls":{"1021":"","1024":"","1028":"Driver Select"}}
+{"lists":{"1030":{"items":[],"selected":-1},"1027":{"items":["KV20DISK.PDR","KVDKPDRV.PDR","QM_URDR.PDR"],"selected":1}}}
+)"},
 };
 
-TEST(TranscriptDigest, ShowsEachActionsBoxesThenTheTextsItLeft) {
+TEST(TranscriptDigest, ShowsEachActionsBoxesThenTheTextsAndListsItLeft) {
   for (const auto& row : kDigestCases) {
     std::istringstream in(row.transcript);
     std::ostringstream out;

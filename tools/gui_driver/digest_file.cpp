@@ -38,6 +38,21 @@ void DigestFile::controls(const std::string& reportArea, const std::string& devi
       {utf8FromBytes(reportArea), utf8FromBytes(deviceName), utf8FromBytes(driverLabel)}));
 }
 
+namespace {
+
+updater::digest::ListItems digestList(const ListState& list) {
+  updater::digest::ListItems items;
+  for (const auto& item : list.items) items.items.push_back(utf8FromBytes(item));
+  items.selected = list.selected;
+  return items;
+}
+
+}  // namespace
+
+void DigestFile::lists(const ListState& deviceList, const ListState& driverList) {
+  writeLine(updater::digest::listsLine({digestList(deviceList), digestList(driverList)}));
+}
+
 void DigestFile::writeLine(const std::string& line) {
   std::fputs(line.c_str(), out_);
   std::fputc('\n', out_);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "message_box.h"
+#include "window_texts.h"
 
 namespace gui_driver {
 
@@ -19,6 +20,8 @@ class DigestFile {
   void action(const std::string& name);
   void messageBox(const MessageBoxSeen& box);
   void controls(const std::string& reportArea, const std::string& deviceName, const std::string& driverLabel);
+  /// The two lists' items (the program's bytes) and selections.
+  void lists(const ListState& deviceList, const ListState& driverList);
 
  private:
   void writeLine(const std::string& line);

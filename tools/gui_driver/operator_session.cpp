@@ -16,6 +16,8 @@ namespace {
 constexpr int kReportAreaId = 1021;
 constexpr int kDeviceNameId = 1024;
 constexpr int kDriverLabelId = 1028;
+constexpr int kDeviceListId = 1030;
+constexpr int kDriverListId = 1027;
 // The main window repaints once its loop is idle; this lets it reach the
 // screen before the picture.
 constexpr auto kRepaintSettle = std::chrono::milliseconds(300);
@@ -123,6 +125,13 @@ class Session {
       return false;
     }
     digest_.controls(*reportArea, *deviceName, *driverLabel);
+    const auto deviceList = readList(GetDlgItem(main, kDeviceListId));
+    const auto driverList = readList(GetDlgItem(main, kDriverListId));
+    if (!deviceList || !driverList) {
+      error = "the main window's lists cannot be read";
+      return false;
+    }
+    digest_.lists(*deviceList, *driverList);
     return true;
   }
 
