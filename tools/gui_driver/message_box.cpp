@@ -15,7 +15,9 @@ constexpr auto kPollInterval = std::chrono::milliseconds(10);
 // The box paints when its loop finds its queue empty, right after it answers;
 // this gives the painting time to reach the screen.
 constexpr auto kPaintSettle = std::chrono::milliseconds(150);
-constexpr int kIconLooks = 4;
+// Up to about 1.2 s: on a loaded machine a box may paint late, and only a box
+// without an icon pays for the whole wait.
+constexpr int kIconLooks = 20;
 constexpr auto kIconLookInterval = std::chrono::milliseconds(60);
 
 struct ChildSearch {
