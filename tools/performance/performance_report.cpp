@@ -158,7 +158,8 @@ void writeJobRatio(std::ostream& out, const Figures& figures) {
          "SERIAL.TXT save with a flush to disk) takes "
       << duration(job->cpuNs) << " of processor time; the loader's protocol asks for "
       << number(pauseNs / 1e6, 0) << " ms of pauses per run. The program's processor time is "
-      << number(100.0 * job->cpuNs / pauseNs, 2) << " % of those pauses.\n\n";
+      << number(100.0 * job->cpuNs / pauseNs, 2) << " % of those pauses. Its wall time, " << duration(job->realNs)
+      << ", is mostly the flush of SERIAL.TXT to the disk, time the disk spends rather than the program.\n\n";
 }
 
 void writeRouteAllocations(std::ostream& out, const Figures& figures) {
@@ -208,11 +209,24 @@ std::optional<std::string> writeBudget(std::ostream& out, const Figures& figures
   return std::nullopt;
 }
 
+/// Google Benchmark writes NaN (and infinities) for statistics it cannot
+/// compute, such as the variation of a counter that is always 0; JSON has no
+/// such numbers, so they become null.
+std::string withoutNonNumbers(std::string text) {
+  for (const char* token : {": -Infinity", ": Infinity", ": NaN", ": -nan", ": nan", ": inf", ": -inf"}) {
+    const std::string from(token);
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+      text.replace(at, from.size(), ": null");
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 ReportResult writeReport(const ReportInput& input) {
   ReportResult result;
-  const Json report = Json::parse(input.benchmarkJson, nullptr, false);
+  const Json report = Json::parse(withoutNonNumbers(input.benchmarkJson), nullptr, false);
   if (report.is_discarded() || !report.is_object() || !report.contains("benchmarks") ||
       !report["benchmarks"].is_array()) {
     result.error = "not a Google Benchmark JSON report";
