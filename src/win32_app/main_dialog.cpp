@@ -10,32 +10,18 @@
 #include "win32_app/win32_main_view.h"
 
 namespace updater {
-namespace {
-
-// Control ids of the main window that only the window itself handles.
-constexpr int kIspButton = 3;
-constexpr int kVerifyButton = 4;
-constexpr int kGetInfoButton = 5;
-constexpr int kCloseButton = 8;
-constexpr int kUserIspInfoButton = 1010;
-constexpr int kIspEnableBox = 1031;
-constexpr int kMsModeBox = 1032;
-constexpr int kSelfDriverBox = 1035;
-
-}  // namespace
-
 std::span<const CommandMapEntry<MainDialog>> MainDialog::commandMap() {
   static constexpr CommandMapEntry<MainDialog> kMap[] = {
-      {kCloseButton, BN_CLICKED, &MainDialog::closeClicked},
+      {control::kCloseButton, BN_CLICKED, &MainDialog::closeClicked},
       {control::kDriverList, CBN_SELCHANGE, &MainDialog::driverSelectChanged},
-      {kSelfDriverBox, BN_CLICKED, &MainDialog::selfDriverClicked},
-      {kGetInfoButton, BN_CLICKED, &MainDialog::getInfoClicked},
-      {kIspEnableBox, BN_CLICKED, &MainDialog::ispEnableClicked},
-      {kIspButton, BN_CLICKED, &MainDialog::ispClicked},
-      {kVerifyButton, BN_CLICKED, &MainDialog::verifyClicked},
+      {control::kSelfDriverBox, BN_CLICKED, &MainDialog::selfDriverClicked},
+      {control::kGetInfoButton, BN_CLICKED, &MainDialog::getInfoClicked},
+      {control::kIspEnableBox, BN_CLICKED, &MainDialog::ispEnableClicked},
+      {control::kIspButton, BN_CLICKED, &MainDialog::ispClicked},
+      {control::kVerifyButton, BN_CLICKED, &MainDialog::verifyClicked},
       {control::kDeviceList, CBN_SELCHANGE, &MainDialog::deviceSelectChanged},
-      {kUserIspInfoButton, BN_CLICKED, &MainDialog::userIspInfoClicked},
-      {kMsModeBox, BN_CLICKED, &MainDialog::msModeClicked},
+      {control::kUserIspInfoButton, BN_CLICKED, &MainDialog::userIspInfoClicked},
+      {control::kMsModeBox, BN_CLICKED, &MainDialog::msModeClicked},
       // The dialog defaults: Enter and the close box or Escape end the
       // window without releasing the route.
       {IDOK, BN_CLICKED, &MainDialog::okPressed},

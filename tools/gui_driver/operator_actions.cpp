@@ -1,5 +1,7 @@
 #include "operator_actions.h"
 
+#include "app/control_ids.h"
+
 namespace gui_driver {
 namespace {
 
@@ -10,14 +12,14 @@ struct ClickRow {
 
 // Push buttons and auto check boxes of the main window.
 constexpr ClickRow kClicks[] = {
-    {"getinfo", 5},      // "GetInfo"
-    {"userinfo", 1010},  // "UserISPInfo"
-    {"selfdriver", 1035},  // "SelfDriverSel"
-    {"ispena", 1031},    // "ISP_Ena"
-    {"msmode", 1032},    // "ISP_MS F/W"
-    {"isp", 3},          // "WIN9xISP"
-    {"verify", 4},       // "WIN9xVER"
-    {"close", 8},        // "Close"
+    {"getinfo", updater::control::kGetInfoButton},
+    {"userinfo", updater::control::kUserIspInfoButton},
+    {"selfdriver", updater::control::kSelfDriverBox},
+    {"ispena", updater::control::kIspEnableBox},
+    {"msmode", updater::control::kMsModeBox},
+    {"isp", updater::control::kIspButton},
+    {"verify", updater::control::kVerifyButton},
+    {"close", updater::control::kCloseButton},
 };
 
 struct ChoiceRow {
@@ -27,8 +29,8 @@ struct ChoiceRow {
 
 // Drop-down lists, chosen by an item's text.
 constexpr ChoiceRow kChoices[] = {
-    {"driver=", 1027},  // "Driver Select"
-    {"device=", 1030},  // "Device Sel"
+    {"driver=", updater::control::kDriverList},
+    {"device=", updater::control::kDeviceList},
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/control_ids.h"
 #include "idle_wait.h"
 #include "screen_capture.h"
 #include "status_window_shot.h"
@@ -13,11 +14,7 @@
 namespace gui_driver {
 namespace {
 
-constexpr int kReportAreaId = 1021;
-constexpr int kDeviceNameId = 1024;
-constexpr int kDriverLabelId = 1028;
-constexpr int kDeviceListId = 1030;
-constexpr int kDriverListId = 1027;
+namespace control = updater::control;
 // The main window repaints once its loop is idle; this lets it reach the
 // screen before the picture.
 constexpr auto kRepaintSettle = std::chrono::milliseconds(300);
@@ -117,16 +114,16 @@ class Session {
 
   bool writeControls(std::string& error) {
     const HWND main = wait_.mainWindow();
-    const auto reportArea = readProgramText(main, kReportAreaId);
-    const auto deviceName = readProgramText(main, kDeviceNameId);
-    const auto driverLabel = readProgramText(main, kDriverLabelId);
+    const auto reportArea = readProgramText(main, control::kReportArea);
+    const auto deviceName = readProgramText(main, control::kDeviceName);
+    const auto driverLabel = readProgramText(main, control::kDriverLabel);
     if (!reportArea || !deviceName || !driverLabel) {
       error = "the main window's texts cannot be read";
       return false;
     }
     digest_.controls(*reportArea, *deviceName, *driverLabel);
-    const auto deviceList = readList(GetDlgItem(main, kDeviceListId));
-    const auto driverList = readList(GetDlgItem(main, kDriverListId));
+    const auto deviceList = readList(GetDlgItem(main, control::kDeviceList));
+    const auto driverList = readList(GetDlgItem(main, control::kDriverList));
     if (!deviceList || !driverList) {
       error = "the main window's lists cannot be read";
       return false;
