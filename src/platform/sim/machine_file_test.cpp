@@ -319,6 +319,8 @@ TEST_F(MachineFileTest, RejectedMachineFilesNameTheFieldAndItsPath) {
        "readers[0].failures[0].occurrence: expected an integer from 1 to 2147483647"},
       {"unknown failure kind", R"({"readers": [{"failures": [{"command": "open", "kind": "timeout"}]}]})",
        "readers[0].failures[0].kind: expected one of \"transport\", \"scsiStatus\""},
+      {"unplugging is for tests in code", R"({"readers": [{"failures": [{"command": "open", "kind": "unplugged"}]}]})",
+       "readers[0].failures[0].kind: expected one of \"transport\", \"scsiStatus\""},
       {"unknown failure field", R"({"readers": [{"failures": [{"command": "open", "after": 1}]}]})",
        "readers[0].failures[0].after: unknown field"},
       {"skip not a pair", R"({"readers": [{"compareSkips": [[0, 16, 2]]}]})",

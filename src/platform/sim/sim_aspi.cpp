@@ -203,6 +203,7 @@ SimAspiAnswer answerAspiFromReader(SimReader& reader, const SimAspiRequest& requ
   ++reader.requestCounts[name];
   if (const auto failure = reader.failures.next(name)) {
     if (*failure == FailureKind::ScsiStatus) return {{srb::kError, 0, kCheckCondition}, -1};
+    if (*failure == FailureKind::Unplugged) return completedWith(srb::kNoDevice);
     return {{srb::kError, srb::kHaStatSelectionTimeout, 0}, -1};
   }
   return request.command->answer(reader, request);

@@ -169,7 +169,9 @@ class AspiSimMachine : public ::testing::Test {
 TEST_F(AspiSimMachine, ReadersAnswerAtTheirAdapterAndTargets) {
   MachineDescription description;
   ReaderDescription failing = reader("F", 1, {0});
-  failing.failures = {{"inquiry", 1, FailureKind::Transport}, {"inquiry", 2, FailureKind::ScsiStatus}};
+  failing.failures = {{"inquiry", 1, FailureKind::Transport},
+                      {"inquiry", 2, FailureKind::ScsiStatus},
+                      {"inquiry", 3, FailureKind::Unplugged}};
   description.readers = {reader("E", 0, {0, 3}), failing};
   build(description);
 
@@ -188,6 +190,8 @@ TEST_F(AspiSimMachine, ReadersAnswerAtTheirAdapterAndTargets) {
       {"nobody there", 0, 1, srb::kNoDevice, 0, 0, 0},
       {"transport failure", 1, 0, srb::kError, srb::kHaStatSelectionTimeout, 0, 2},
       {"check condition", 1, 0, srb::kError, 0, 2, 2},
+      {"unplugged", 1, 0, srb::kNoDevice, 0, 0, 2},
+      {"gone", 1, 0, srb::kNoDevice, 0, 0, 0},
       {"past the last adapter", 2, 0, srb::kInvalidHa, 0, 0, 0},
   };
   for (const auto& row : rows) {

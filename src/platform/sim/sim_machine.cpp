@@ -164,16 +164,17 @@ std::uint32_t SimMachine::logicalDrives() {
   return mask;
 }
 
+// An unplugged reader's letters are gone with it.
 bool SimMachine::driveExists(char letter) const {
   if (description_.drives.find(letter) != std::string::npos) return true;
   return std::any_of(readers_.begin(), readers_.end(), [letter](const SimReader& reader) {
-    return reader.description.letters.find(letter) != std::string::npos;
+    return reader.present() && reader.description.letters.find(letter) != std::string::npos;
   });
 }
 
 SimReader* SimMachine::readerOnLetter(char letter) {
   for (auto& reader : readers_) {
-    if (reader.description.letters.find(letter) != std::string::npos) return &reader;
+    if (reader.present() && reader.description.letters.find(letter) != std::string::npos) return &reader;
   }
   return nullptr;
 }
@@ -433,6 +434,7 @@ std::uint32_t SimMachine::sendAspi32Command(EntryPointValue entry, Bytes request
 
 SimReader* SimMachine::readerAtAspi(std::uint8_t adapter, std::uint8_t target) {
   for (auto& reader : readers_) {
+    if (!reader.present()) continue;  // its target is empty now
     const auto& targets = reader.description.aspiTargets;
     const bool atTarget = std::find(targets.begin(), targets.end(), target) != targets.end();
     if (reader.description.aspiAdapter == adapter && atTarget) return &reader;

@@ -13,6 +13,11 @@
 // Requests that reach a device are written to the transcript as `io` events.
 // Pauses only advance a virtual clock.
 //
+// A reader unplugged by its failure plan (FailureKind::Unplugged) is gone
+// from then on: its drive letters no longer exist (opens fail, handles
+// already open fail every request), its ASPI target answers "no device", and
+// the self drivers no longer count or reach it.
+//
 // The self drivers and the ASPI layer are simulated. The ASPI layer carries
 // each request when it is sent and posts it on a thread of its own
 // (platform/sim/aspi_posting_thread.h) after `aspiPostingDelayMs` of virtual

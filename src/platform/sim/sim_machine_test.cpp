@@ -155,6 +155,20 @@ TEST_F(SimMachineTest, InjectedOpenFailureCountsPerReader) {
   EXPECT_EQ(ioNames(), (std::vector<std::string>{"open", "open", "open", "open", "close", "close", "close"}));
 }
 
+TEST_F(SimMachineTest, AnUnpluggedReaderTakesItsLettersAndFailsItsOpenHandles) {
+  machine_.reader(1).failures.failures = {{"inquiry", 1, FailureKind::Unplugged}};
+  const HandleValue drive = openDrive(machine_, 'E');
+  ASSERT_NE(drive, HandleValue::Invalid);
+  auto request = inquiryRequest();
+  EXPECT_FALSE(sendPassThrough(machine_, drive, request).ok) << "unplugged as the request went out";
+  EXPECT_FALSE(sendPassThrough(machine_, drive, request).ok) << "and gone for the next one";
+  EXPECT_EQ(machine_.logicalDrives(), (1u << 2) | (1u << 3) | (1u << 7));
+  EXPECT_EQ(openDrive(machine_, 'F'), HandleValue::Invalid);
+  EXPECT_NE(openDrive(machine_, 'H'), HandleValue::Invalid) << "the other reader stays";
+  EXPECT_FALSE(machine_.reader(1).present());
+  EXPECT_TRUE(machine_.closeHandle(drive)) << "a handle to a vanished drive still closes";
+}
+
 TEST_F(SimMachineTest, OutputMustBeTheInputBuffer) {
   const HandleValue drive = openDrive(machine_, 'E');
   auto request = inquiryRequest();

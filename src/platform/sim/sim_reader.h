@@ -30,6 +30,8 @@ struct SimReader {
   std::map<std::string, int> requestCounts;
 
   int requestCount(const std::string& name) const;
+  /// False once the reader has been unplugged (FailureKind::Unplugged).
+  bool present() const { return !failures.unplugged(); }
   /// The identify block as the reader answers it now: bytes 188..195 carry
   /// the Memory Stick loader's revision while that controller runs its loader.
   IdentifyBlock currentIdentify() const;

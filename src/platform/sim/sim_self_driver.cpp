@@ -105,8 +105,12 @@ void answerBytes(Bytes to, ConstBytes from) {
 
 using Answer = bool (*)(SelfDriverBus&, DriverCall&, int& status);
 
+// An unplugged reader is no longer counted.
 bool answerDeviceCount(SelfDriverBus& bus, DriverCall& call, int&) {
-  answerBytes(call.answer, std::array<Byte, 1>{bus.deviceCount});
+  const auto gone = std::count_if(bus.readers.begin(), bus.readers.end(),
+                                  [](const SimReader& reader) { return !reader.present(); });
+  const auto count = static_cast<Byte>(std::max<std::ptrdiff_t>(bus.deviceCount - gone, 0));
+  answerBytes(call.answer, std::array<Byte, 1>{count});
   return true;
 }
 
@@ -169,7 +173,12 @@ DriverOutcome deliver(SelfDriverBus& bus, DriverCall& call, Answer answer) {
   const std::string name = call.name;
   bool failed = false;
   if (call.driverWide) {
-    for (auto& reader : bus.readers) failed = reader.failures.next(name).has_value() || failed;
+    // A reader unplugged now does not fail the driver's own request; it is
+    // just no longer there to count.
+    for (auto& reader : bus.readers) {
+      const auto failure = reader.failures.next(name);
+      failed = (failure && *failure != FailureKind::Unplugged) || failed;
+    }
   } else if (call.reader == nullptr) {
     failed = true;  // no such device
   } else {

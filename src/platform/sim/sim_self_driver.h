@@ -14,9 +14,11 @@
 // its loader, the port driver's status and data commands go to that
 // controller; its block write of the marker block switches it.
 //
-// Injected failures of either kind fail the request: the drivers report no
-// SCSI status. The device count is not a request to one reader: it is
-// counted in every reader's failure plan and fails when any of them says so.
+// Injected failures of every kind fail the request: the drivers report no
+// SCSI status, and a request to an unplugged reader fails like one to no
+// device. The device count is not a request to one reader: it is counted in
+// every reader's failure plan, fails when any of them fails it in transport
+// or by status, and leaves out the readers that are unplugged.
 
 #include <cstdint>
 #include <string>

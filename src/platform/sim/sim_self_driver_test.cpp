@@ -244,6 +244,20 @@ TEST_F(SimSelfDriver, InjectedFailuresAndMissingDevicesFailTheRequest) {
   EXPECT_TRUE(machine_.violations().empty()) << lastViolation();
 }
 
+TEST_F(SimSelfDriver, AnUnpluggedReaderIsNeitherCountedNorReached) {
+  machine_.reader(1).failures.failures = {{"deviceCount", 2, FailureKind::Unplugged}};
+  open("UDSKIO");
+  std::vector<Byte> area(512);
+  ASSERT_TRUE(port(0x0A, 0, 0, area, 8));
+  EXPECT_EQ(area[0], 2);
+  ASSERT_TRUE(port(0x0A, 0, 0, area, 8)) << "the driver's own request still answers";
+  EXPECT_EQ(area[0], 1);
+  EXPECT_FALSE(port(0x1F, kSignature, 1, area, 512));
+  EXPECT_EQ(lastIo().reader, 1);
+  EXPECT_TRUE(port(0x1F, kSignature, (1u << 24) | 1, area, 512)) << "the second reader stays";
+  EXPECT_TRUE(machine_.violations().empty()) << lastViolation();
+}
+
 TEST_F(SimSelfDriver, DynamicDriverCarriesTheBlockAndCountsInShortRecords) {
   open("KV20DISK", true);
   std::vector<Byte> answer(8);
