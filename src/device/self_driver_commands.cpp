@@ -91,14 +91,16 @@ bool identifyOnDynamic(Program& program) {
   return sendDynamicRequest(program, request, identify, identify);
 }
 
-int writeMarkerBlock(Program& program) {
+bool sendMarkerBlock(Program& program) {
   std::array<Byte, kDriverBlockSize> block{};
   std::copy(kMarker.begin(), kMarker.end(), block.begin());
   program.deviceTable.selectedIndex = 0;
-  if (writeBlocks(program, block)) return 0;
+  return writeBlocks(program, block);
+}
+
+void reportMarkerBlockFailure(Program& program) {
   program.mainView.messageBox(kWriteDataError, program.applicationName, MessageIcon::None);
   closeDriver9x(program);
-  return 1;
 }
 
 }  // namespace updater

@@ -45,8 +45,12 @@ bool identifyOnDynamic(Program& program);
 
 /// Switches the Memory Stick controller between its main program and its
 /// loader: selects device 0 and writes the marker block (AA 55 BB 66, then
-/// zeros) with the port driver. On failure shows "Write data Error\n" in a
-/// plain box, closes the Windows 98/ME handle and returns 1; 0 on success.
-int writeMarkerBlock(Program& program);
+/// zeros) with the port driver. True when written; shows nothing.
+bool sendMarkerBlock(Program& program);
+
+/// A marker block that was not written: "Write data Error\n" in a plain box,
+/// and the Windows 98/ME handle closed. Kept apart from the send so that the
+/// Memory Stick update can hide its status window before the box.
+void reportMarkerBlockFailure(Program& program);
 
 }  // namespace updater

@@ -382,7 +382,7 @@ TEST_F(SelfDriverRecords, TheMarkerBlockIsOneBlockWrittenToDeviceZero) {
   build(kPortCase);
   ASSERT_EQ(openSelfDriver(*program_, *routes_), 0);
   program_->deviceTable.selectedIndex = 1;
-  EXPECT_EQ(writeMarkerBlock(*program_), 0);
+  EXPECT_TRUE(sendMarkerBlock(*program_));
   EXPECT_EQ(program_->deviceTable.selectedIndex, 0u);
   const auto& write = request(0);
   EXPECT_EQ(write.input, portRecordBytes(0x20, kSignature, 0x00000001, write.named[0]));
@@ -397,7 +397,10 @@ TEST_F(SelfDriverRecords, AFailedMarkerBlockIsShownAndClosesTheDriver) {
   build(kPortCase);
   ASSERT_EQ(openSelfDriver(*program_, *routes_), 0);
   harness_->machine.reader(1).failures.failures = {{"blockWrite", 1, FailureKind::Transport}};
-  EXPECT_EQ(writeMarkerBlock(*program_), 1);
+  EXPECT_FALSE(sendMarkerBlock(*program_));
+  EXPECT_TRUE(harness_->messageBoxes().empty()) << "the send alone shows nothing";
+  EXPECT_EQ(harness_->machine.openHandleCount(), 1u);
+  reportMarkerBlockFailure(*program_);
   const auto boxes = harness_->messageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Write data Error\n");

@@ -207,9 +207,16 @@ class MsUpdateRun {
     return true;
   }
 
+  // The marker block's own report comes first, once the window is hidden.
+  bool switchProgram() {
+    if (sendMarkerBlock(program_)) return true;
+    window_.hide();
+    reportMarkerBlockFailure(program_);
+    return false;
+  }
+
   bool enterLoader() {
-    // writeMarkerBlock has shown its own box and closed the driver on failure.
-    if (writeMarkerBlock(program_) != 0) return fail(kJumpError);
+    if (!switchProgram()) return fail(kJumpError);
     program_.port.sleep(kSwitchSettleMs);
     Byte status = 0;
     if (!readIspStatus(route_, status)) return fail(kStatusError);
@@ -265,13 +272,15 @@ class MsUpdateRun {
       append("SUCCESS! ISP STATUS:a5");
       report_ += texts_.success;
     } else {
+      // The switch back still follows; the window stays hidden from here on.
+      window_.hide();
       box("Error!!! MS ISP OR Verify Fail!!!");
     }
     publish();
   }
 
   void leaveLoader() {
-    if (writeMarkerBlock(program_) != 0) {
+    if (!switchProgram()) {
       fail(kJumpError, "Error!!! JMP MS 32K STATUS ERROR!!!");
       return;
     }

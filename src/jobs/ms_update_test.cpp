@@ -80,9 +80,22 @@ class MsUpdate : public ::testing::Test {
 
   std::size_t count(std::string_view request) { return machine().requests(std::string(request)).size(); }
 
+  /// No message box while the status window was visible: it would cover it.
+  void expectNoBoxOverTheWindow() {
+    bool visible = false;
+    for (const auto& event : harness_->transcript.events()) {
+      if (event.kind == EventKind::StatusWindow && event.name == "show") visible = true;
+      if (event.kind == EventKind::StatusWindow && (event.name == "hide" || event.name == "destroy")) visible = false;
+      if (event.kind == EventKind::MessageBox) {
+        EXPECT_FALSE(visible) << "the status window covers \"" << event.text << '"';
+      }
+    }
+  }
+
   /// What every run leaves: the driver closed, no registry key open, the
-  /// window hidden, nothing rejected.
+  /// window hidden, no box covered by it, nothing rejected.
   void expectCleanEnd() {
+    expectNoBoxOverTheWindow();
     EXPECT_EQ(machine().openHandleCount(), 0u);
     EXPECT_EQ(machine().openRegistryKeyCount(), 0u);
     EXPECT_TRUE(machine().violations().empty()) << machine().violations().front();
