@@ -1,0 +1,255 @@
+#include "app/fault_sweep_expectations.h"
+
+#include <span>
+#include <string_view>
+
+namespace updater {
+namespace {
+
+constexpr std::string_view kScanNotReady =
+    "ERROR: Device Not Ready when GET DEVICE VERSION!! \n  P/S: After ISP/Verify Device must plug-out first!";
+constexpr std::string_view kAccessFailed = "ERROR: Access Disk Drive Failed!!!";
+constexpr std::string_view kAspiStatusError = "Windows ASPI status Error";
+constexpr std::string_view kWriteDataError = "Write data Error\n";
+constexpr std::string_view kMsJumpError = "Error!!! JMP MS ISP STATUS ERROR!!!";
+constexpr std::string_view kMsStatusError = "Error!!! GET MS ISP STATUS ERROR!!!";
+
+/// A run's failure exit: its window hidden, a stop box, the StatusLog line.
+ExpectedReport stop(std::string_view box, std::string_view logLine) {
+  return {{{std::string(box), MessageIcon::Stop}}, std::string(logLine), true};
+}
+
+ExpectedReport stop(std::string_view text) { return stop(text, text); }
+
+/// Reports before or around any job: the scans and the route starts.
+std::optional<ExpectedReport> commonReport(Report report) {
+  switch (report) {
+    case Report::ScanNotReady: return ExpectedReport{{}, std::string(kScanNotReady), false};
+    case Report::AspiStatusError:
+      return ExpectedReport{{{std::string(kAspiStatusError), MessageIcon::None}}, std::string(kScanNotReady), false};
+    case Report::AccessFailed: return ExpectedReport{{}, std::string(kAccessFailed), false};
+    case Report::AspiConfirmError:
+      return ExpectedReport{{{std::string(kAspiStatusError), MessageIcon::None}}, std::string(kAccessFailed), false};
+    case Report::NoReaderOnRescan:
+      return ExpectedReport{{{"Error: Unknow error happen!!!", MessageIcon::Warning}}, "", false};
+    case Report::NoAddressRecord: {
+      constexpr std::string_view kNoAddressFile = "Error!!! No String address file for this device";
+      return ExpectedReport{{{std::string(kNoAddressFile), MessageIcon::Stop}}, std::string(kNoAddressFile), false};
+    }
+    default: return std::nullopt;
+  }
+}
+
+ExpectedReport programmingReport(Report report) {
+  switch (report) {
+    case Report::None: return {{}, "SUCCESS! ISP STATUS:5a [Verify Data sucessfull]", true};
+    case Report::Jump: return stop("Error!!! JMP ISP STATUS ERROR!!!");
+    case Report::JumpStatus: return stop("Error!!! GET ISP STATUS ERROR!!!");
+    case Report::Program: return stop("Error!!! ISP TRANSFER DATA ERROR WHEN PROGRAMING CODE!!!");
+    case Report::ProgramStatus: return stop("Error!!! GET ISP STATUS ERROR WHEN PROGRAMING CODE!!!");
+    case Report::Compare: return stop("ERROR!!! ISP VERIFY Transfer Data Error!!!");
+    case Report::CompareStatus: return stop("ERROR!!! GET ISP STATUS ERROR WHEN SEND DATA VERIFY!!!");
+    default: return *commonReport(report);
+  }
+}
+
+ExpectedReport verifyReport(Report report) {
+  switch (report) {
+    case Report::None: return {{}, "SUCCESS! Verify STATUS:5a [Verify Data sucessfull]", true};
+    case Report::Jump: return stop("Error!!! JMP ISP STATUS ERROR!!!", "Error!!! JMP Verify STATUS ERROR!!!");
+    case Report::JumpStatus: return stop("Error!!! GET ISP STATUS ERROR!!!", "Error!!! GET Verify STATUS ERROR!!!");
+    case Report::Compare: return stop("ERROR!!! ISP VERIFY Transfer Data Error!!!");
+    case Report::CompareStatus: return stop("ERROR!!! GET Verify STATUS ERROR WHEN SEND DATA VERIFY!!!");
+    default: return *commonReport(report);
+  }
+}
+
+ExpectedReport msReport(Report report, bool verify) {
+  const std::string_view transfer = verify ? "Error!!! ISP TRANSFER DATA ERROR WHEN Verify CODE!!!"
+                                           : "Error!!! ISP TRANSFER DATA ERROR WHEN PROGRAMING CODE!!!";
+  const std::vector<ExpectedBox> switchBoxes = {{std::string(kWriteDataError), MessageIcon::None},
+                                                {std::string(kMsJumpError), MessageIcon::Stop}};
+  switch (report) {
+    case Report::None: return {{}, "SUCCESS! MS STATUS:9c [F/W jump into MS 32K now]", true};
+    case Report::MsNotReady:
+      return stop("ERROR: Device Not Ready for ISP!! \n  P/S: May be the [MS Card not insert] or other problem!!!");
+    case Report::MsSwitchNotWritten: return {switchBoxes, std::string(kMsJumpError), true};
+    case Report::MsSwitchStatus: return stop(kMsStatusError);
+    case Report::MsLoaderNotReady:
+      return stop("ERROR: Device Not Support Verify Cammand!! \n  P/S: Device must remove from PC, then connect again.");
+    case Report::MsTransfer: return stop(transfer);
+    case Report::MsSwitchBackNotWritten: return {switchBoxes, "Error!!! JMP MS 32K STATUS ERROR!!!", true};
+    case Report::MsSwitchBackStatus: return stop(kMsStatusError, "Error!!! GET MS 32K STATUS ERROR!!!");
+    default: return {};
+  }
+}
+
+// --- Which step a request is, and what its failure calls for -----------------------
+
+/// One request of a scenario (its command and occurrence) and the report its
+/// failure calls for, per kind of failure.
+struct Step {
+  const char* command;
+  int occurrence;
+  Report transport;
+  Report scsiStatus;
+  Report unplugged;
+};
+
+using R = Report;
+
+// The identity commands of the pass-through scans do not look at the SCSI
+// status: an identify that completes with check condition delivers the
+// zeroed data area as the reader's identity. The NT scan asks again with the
+// second identify form, and the self-driver scans fall back to a second
+// identify and go on without a device or unit count: only an unplugged reader
+// defeats them.
+constexpr Step kPassThroughScan[] = {
+    {"open", 1, R::ScanNotReady, R::ScanNotReady, R::ScanNotReady},
+    {"inquiry", 1, R::ScanNotReady, R::ScanNotReady, R::ScanNotReady},
+    {"deviceIdentify", 1, R::ScanNotReady, R::None, R::ScanNotReady},
+};
+constexpr Step kNtScan[] = {
+    {"open", 1, R::ScanNotReady, R::ScanNotReady, R::ScanNotReady},
+    {"inquiry", 1, R::ScanNotReady, R::ScanNotReady, R::ScanNotReady},
+    {"driverIdentify13", 1, R::None, R::None, R::ScanNotReady},
+};
+constexpr Step kPortScan[] = {
+    {"deviceCount", 1, R::None, R::None, R::ScanNotReady},
+    {"unitCount", 1, R::None, R::None, R::None},
+    {"identifyA", 1, R::None, R::None, R::ScanNotReady},
+    {"fwRevision", 1, R::None, R::None, R::None},
+};
+constexpr Step kDynamicScan[] = {
+    {"deviceCount", 1, R::None, R::None, R::ScanNotReady},
+    {"unitCount", 1, R::None, R::None, R::None},
+    {"deviceIdentify", 1, R::ScanNotReady, R::ScanNotReady, R::ScanNotReady},
+};
+constexpr Step kAspiScan[] = {
+    {"inquiry", 1, R::ScanNotReady, R::ScanNotReady, R::ScanNotReady},
+    {"deviceIdentify", 1, R::AspiStatusError, R::AspiStatusError, R::AspiStatusError},
+};
+
+// Route starts of the programming and verify runs.
+constexpr Step kPassThroughStart[] = {
+    {"open", 1, R::AccessFailed, R::AccessFailed, R::AccessFailed},
+};
+constexpr Step kAspiStart[] = {
+    {"inquiry", 1, R::AccessFailed, R::AccessFailed, R::AccessFailed},
+    {"deviceIdentify", 1, R::AspiConfirmError, R::AspiConfirmError, R::AspiConfirmError},
+};
+// Windows 2000 scans again before ISP and programs only a lone reader. An
+// identify answered with check condition gives it a reader of zeros, whose
+// revision reads no address file: the image cannot be stamped.
+constexpr Step kNtRescan[] = {
+    {"open", 1, R::NoReaderOnRescan, R::NoReaderOnRescan, R::NoReaderOnRescan},
+    {"inquiry", 1, R::NoReaderOnRescan, R::NoReaderOnRescan, R::NoReaderOnRescan},
+    {"driverIdentify13", 1, R::None, R::NoAddressRecord, R::NoReaderOnRescan},
+};
+
+constexpr Step kProgramming[] = {
+    {"jumpToIsp", 1, R::Jump, R::Jump, R::Jump},
+    {"getIspStatus", 1, R::JumpStatus, R::JumpStatus, R::JumpStatus},
+    {"sendIspData", 1, R::Program, R::Program, R::Program},
+    {"getIspStatus", 2, R::ProgramStatus, R::ProgramStatus, R::ProgramStatus},
+    {"sendIspData", 2, R::Compare, R::Compare, R::Compare},
+    {"getIspStatus", 3, R::CompareStatus, R::CompareStatus, R::CompareStatus},
+};
+constexpr Step kVerifying[] = {
+    {"jumpToIsp", 1, R::Jump, R::Jump, R::Jump},
+    {"getIspStatus", 1, R::JumpStatus, R::JumpStatus, R::JumpStatus},
+    {"sendIspData", 1, R::Compare, R::Compare, R::Compare},
+    {"getIspStatus", 2, R::CompareStatus, R::CompareStatus, R::CompareStatus},
+};
+
+// The Memory Stick update scans twice (main program, then loader); a scan
+// that found no unit leaves the identity of the scan before it, so only the
+// next request to an unplugged reader tells.
+constexpr Step kMsUpdate[] = {
+    {"deviceCount", 1, R::None, R::None, R::MsNotReady},
+    {"unitCount", 1, R::None, R::None, R::MsSwitchNotWritten},
+    {"identifyA", 1, R::None, R::None, R::MsNotReady},
+    {"fwRevision", 1, R::None, R::None, R::MsSwitchNotWritten},
+    {"blockWrite", 1, R::MsSwitchNotWritten, R::MsSwitchNotWritten, R::MsSwitchNotWritten},
+    {"getIspStatus", 1, R::MsSwitchStatus, R::MsSwitchStatus, R::MsSwitchStatus},
+    {"deviceCount", 2, R::None, R::None, R::MsLoaderNotReady},
+    {"unitCount", 2, R::None, R::None, R::MsTransfer},
+    {"identifyA", 2, R::None, R::None, R::MsLoaderNotReady},
+    {"fwRevision", 2, R::None, R::None, R::MsTransfer},
+    {"sendIspData", 1, R::MsTransfer, R::MsTransfer, R::MsTransfer},
+    {"getIspStatus", 2, R::MsTransfer, R::MsTransfer, R::MsTransfer},
+    {"blockWrite", 2, R::MsSwitchBackNotWritten, R::MsSwitchBackNotWritten, R::MsSwitchBackNotWritten},
+    {"getIspStatus", 3, R::MsSwitchBackStatus, R::MsSwitchBackStatus, R::MsSwitchBackStatus},
+};
+
+std::vector<std::span<const Step>> stepTables(const FaultScenario& scenario) {
+  const AccessRoute route = scenario.route;
+  std::vector<std::span<const Step>> tables;
+  switch (scenario.job) {
+    case SweepJob::Scan:
+      switch (route) {
+        case AccessRoute::PassThrough: return {kPassThroughScan};
+        case AccessRoute::SelfDriverNt: return {kNtScan};
+        case AccessRoute::SelfDriverPort: return {kPortScan};
+        case AccessRoute::SelfDriverDynamic: return {kDynamicScan};
+        case AccessRoute::Aspi: return {kAspiScan};
+      }
+      break;
+    case SweepJob::Isp:
+    case SweepJob::Verify:
+      if (route == AccessRoute::PassThrough) tables.push_back(kPassThroughStart);
+      if (route == AccessRoute::Aspi) tables.push_back(kAspiStart);
+      if (route == AccessRoute::SelfDriverNt && scenario.job == SweepJob::Isp) tables.push_back(kNtRescan);
+      tables.push_back(scenario.job == SweepJob::Isp ? std::span<const Step>(kProgramming)
+                                                     : std::span<const Step>(kVerifying));
+      break;
+    case SweepJob::MsProgram:
+    case SweepJob::MsVerify: tables.push_back(kMsUpdate); break;
+  }
+  return tables;
+}
+
+const Step* findStep(const FaultScenario& scenario, const std::string& command, int occurrence) {
+  for (const auto table : stepTables(scenario)) {
+    for (const Step& step : table) {
+      if (step.command == command && step.occurrence == occurrence) return &step;
+    }
+  }
+  return nullptr;
+}
+
+Report reportOf(const Step& step, FailureKind kind) {
+  switch (kind) {
+    case FailureKind::Transport: return step.transport;
+    case FailureKind::ScsiStatus: return step.scsiStatus;
+    case FailureKind::Unplugged: return step.unplugged;
+  }
+  return Report::None;
+}
+
+}  // namespace
+
+ExpectedReport expectedReport(SweepJob job, Report report) {
+  switch (job) {
+    case SweepJob::Scan: return commonReport(report).value_or(ExpectedReport{{}, "", false});
+    case SweepJob::Isp: return programmingReport(report);
+    case SweepJob::Verify: return verifyReport(report);
+    case SweepJob::MsProgram: return msReport(report, false);
+    case SweepJob::MsVerify: return msReport(report, true);
+  }
+  return {};
+}
+
+std::optional<Report> reportForFailure(const FaultScenario& scenario, const std::string& command, int occurrence,
+                                       FailureKind kind) {
+  const Step* step = findStep(scenario, command, occurrence);
+  if (step == nullptr) return std::nullopt;
+  return reportOf(*step, kind);
+}
+
+bool countsAsError(Report report) {
+  return report == Report::Program || report == Report::ProgramStatus || report == Report::Compare ||
+         report == Report::CompareStatus;
+}
+
+}  // namespace updater

@@ -1,0 +1,66 @@
+#pragma once
+
+// What the fault sweep expects of each failed request: the report the
+// operator must get (message boxes, StatusLog line, whether a status window
+// ran) and, per scenario, which step each request is and which report a
+// failure of each kind there calls for. The texts are the program's own.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/main_view.h"
+#include "platform/sim/failure_plan.h"
+#include "testing/fault_scenario.h"
+
+namespace updater {
+
+/// The report a failed step calls for; `None` when the run goes through.
+enum class Report {
+  None,
+  ScanNotReady,      // the scan found no reader
+  AspiStatusError,   // the ASPI scan's identify failed
+  AccessFailed,      // the route's start could not reach the reader
+  AspiConfirmError,  // the ASPI start's identify failed
+  NoReaderOnRescan,  // Windows 2000 scans again before ISP and finds none
+  NoAddressRecord,   // the rescan read an identity of zeros: no address file to patch by
+  Jump,
+  JumpStatus,
+  Program,
+  ProgramStatus,
+  Compare,
+  CompareStatus,
+  MsNotReady,
+  MsSwitchNotWritten,
+  MsSwitchStatus,
+  MsLoaderNotReady,
+  MsTransfer,
+  MsSwitchBackNotWritten,
+  MsSwitchBackStatus,
+};
+
+struct ExpectedBox {
+  std::string text;
+  MessageIcon icon;
+};
+
+struct ExpectedReport {
+  std::vector<ExpectedBox> boxes;
+  std::string logLine;  // appended as "\n" + line; empty: no line
+  bool window;          // whether the run opened a status window
+};
+
+/// The boxes, StatusLog line and window of `report` in `job`.
+ExpectedReport expectedReport(SweepJob job, Report report);
+
+/// The report a failure of `kind` at the `occurrence`-th request of
+/// `command` calls for in `scenario`; none for a request the tables do not
+/// know.
+std::optional<Report> reportForFailure(const FaultScenario& scenario, const std::string& command, int occurrence,
+                                       FailureKind kind);
+
+/// Whether a programming run's failure counts in the tally's errorCount:
+/// those after the loader answered IspReady.
+bool countsAsError(Report report);
+
+}  // namespace updater
