@@ -76,7 +76,8 @@ ExpectedReport msReport(Report report, bool verify) {
     case Report::MsSwitchNotWritten: return {switchBoxes, std::string(kMsJumpError), true};
     case Report::MsSwitchStatus: return stop(kMsStatusError);
     case Report::MsLoaderNotReady:
-      return stop("ERROR: Device Not Support Verify Cammand!! \n  P/S: Device must remove from PC, then connect again.");
+      return stop(
+          "ERROR: Device Not Support Verify Cammand!! \n  P/S: Device must remove from PC, then connect again.");
     case Report::MsTransfer: return stop(transfer);
     case Report::MsSwitchBackNotWritten: return {switchBoxes, "Error!!! JMP MS 32K STATUS ERROR!!!", true};
     case Report::MsSwitchBackStatus: return stop(kMsStatusError, "Error!!! GET MS 32K STATUS ERROR!!!");

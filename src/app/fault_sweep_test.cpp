@@ -105,7 +105,8 @@ void PrintTo(const SweepRow& row, std::ostream* out) {
 
 std::string tallyLines(const IspTally& tally) {
   char text[128];
-  std::snprintf(text, sizeof text, "\n\nSuccess Number Of ISP: %x\nError   Number Of ISP: %x\nTotal   Number Of ISP: %x",
+  std::snprintf(text, sizeof text,
+                "\n\nSuccess Number Of ISP: %x\nError   Number Of ISP: %x\nTotal   Number Of ISP: %x",
                 tally.successCount, tally.errorCount, tally.totalCount);
   return text;
 }
