@@ -204,8 +204,10 @@ class Port {
   /// flock with LOCK_EX | LOCK_NB elsewhere. The lock belongs to this open of
   /// the file, so a second lockFile on the same path is refused even within
   /// one process; it lasts until unlockFile or the end of the process,
-  /// however that comes. Only programs that ask for the lock are kept out:
-  /// lock a file nobody reads or writes. Never waits for the holder.
+  /// however that comes. Never waits for the holder. Elsewhere the lock
+  /// keeps out only those who ask for it, while on Windows it also bars
+  /// reading and writing the file through any other open: so lock a file
+  /// that nobody reads or writes.
   virtual FileLockResult lockFile(const std::filesystem::path& path) = 0;
 
   /// Releases the lock and closes the file, which stays where it is.
