@@ -1,8 +1,10 @@
 #pragma once
 
 // A platform that keeps nothing: a virtual clock and views that only count,
-// so that a benchmark measures the program and not the recording.
+// so that a benchmark measures the program and not the recording. File
+// locks are the host's own, a cost every real run pays.
 
+#include "platform/file_lock.h"
 #include "platform/main_view.h"
 #include "platform/port.h"
 #include "platform/status_view.h"
@@ -34,6 +36,8 @@ class QuietPort : public Port {
   bool freeLibrary(ModuleValue) override { return false; }
   std::uint32_t getAspi32SupportInfo(EntryPointValue) override { return 0; }
   std::uint32_t sendAspi32Command(EntryPointValue, Bytes, AspiPostingRoutine&) override { return 0; }
+  FileLockResult lockFile(const std::filesystem::path& path) override { return lockHostFile(path); }
+  bool unlockFile(FileLockValue lock) override { return unlockHostFile(lock); }
 };
 
 class QuietMainView : public MainView {

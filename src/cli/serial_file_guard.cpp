@@ -4,7 +4,9 @@
 #include <iterator>
 #include <system_error>
 
+#include "common/program.h"
 #include "jobs/serial_counter.h"
+#include "jobs/serial_lock.h"
 #include "platform/durable_file.h"
 
 namespace updater {
@@ -23,9 +25,14 @@ std::optional<std::string> readWhole(const std::filesystem::path& path) {
 SerialFileGuard::SerialFileGuard(const std::filesystem::path& workingDirectory)
     : path_(workingDirectory / kSerialFileName), contents_(readWhole(path_)) {}
 
-bool SerialFileGuard::restore() const {
+bool SerialFileGuard::restore(Program& program) const {
+  if (readWhole(path_) == contents_) return true;
+  const SerialLock lock = lockSerialFile(program);
+  if (lock.result != SerialLockResult::Ok) return false;
+  // Read again under the lock: only now can no other program change it.
   const std::optional<std::string> now = readWhole(path_);
   if (now == contents_) return true;
+  if (now != serialCounterText(program.serialCounter)) return false;
   if (!contents_) {
     std::error_code error;
     std::filesystem::remove(path_, error);

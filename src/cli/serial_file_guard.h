@@ -3,6 +3,11 @@
 // SERIAL.TXT is the only file the program writes. A run that ends in a usage
 // error must leave no trace, so the console front end notes the file before
 // the run and, when it refuses the run afterwards, puts it back as it was.
+//
+// Another program may share the working folder and advance the counter
+// meanwhile; putting its change back would hand out its numbers again. So
+// the file is put back only while it holds what this run wrote, and under
+// the counter's lock (jobs/serial_lock.h), like every other write.
 
 #include <filesystem>
 #include <optional>
@@ -10,14 +15,19 @@
 
 namespace updater {
 
+struct Program;
+
 class SerialFileGuard {
  public:
   /// Notes SERIAL.TXT in `workingDirectory` as it is now (or its absence).
   explicit SerialFileGuard(const std::filesystem::path& workingDirectory);
 
-  /// Puts the file back as noted, if the run changed it. Returns false when
-  /// that failed.
-  bool restore() const;
+  /// Puts the file back as noted when `program`'s run changed it, that is
+  /// when it holds the program's counter in the written form, what the run
+  /// saved last. Returns true when the file is as noted; false when it was
+  /// not put back: another program holds its lock, the write failed, or it
+  /// holds something else, which is left as it is.
+  bool restore(Program& program) const;
 
  private:
   std::filesystem::path path_;

@@ -7,6 +7,7 @@
 #include "jobs/image_compatibility.h"
 #include "jobs/image_patch.h"
 #include "jobs/job_steps.h"
+#include "jobs/serial_lock.h"
 #include "common/text_format.h"
 
 namespace updater {
@@ -54,10 +55,26 @@ class IspRun {
 
   bool loadSerialCounterIfUsed() {
     if (!groups_.usesSerialFile) return true;
+    if (!lockCounterIfAdvanced()) return false;
     const SerialLoadResult result = loadSerialCounter(program_);
     if (result == SerialLoadResult::Ok) return true;
     failJob(program_, serialLoadMessage(result));
     return false;
+  }
+
+  // A counter this job may advance stays locked from its load to its save:
+  // another program sharing the working folder would otherwise load the same
+  // value and hand out the same number. A fixed serial string advances
+  // nothing, so it takes no lock.
+  bool lockCounterIfAdvanced() {
+    if (program_.userIspData.serialActive) return true;
+    SerialLock taken = lockSerialFile(program_);
+    if (taken.result != SerialLockResult::Ok) {
+      failJob(program_, serialLockMessage(taken.result));
+      return false;
+    }
+    serialLock_ = std::move(taken.lock);
+    return true;
   }
 
   void appendCounterLines() {
@@ -118,12 +135,17 @@ class IspRun {
     if (program_.userIspData.serialActive || !groups_.usesSerialFile) return;
     advanceSerialCounter(program_.serialCounter);
     const SerialSaveResult result = saveSerialCounter(program_);
+    // Saved or not, the counter is done with; no box waits with it locked.
+    serialLock_.reset();
     if (result != SerialSaveResult::Ok) stopJob(program_, serialSaveMessage(result));
   }
 
   Program& program_;
   RouteBindings& routes_;
   const RevisionGroups groups_;
+  /// Held from the counter's load to its save; released by the end of the
+  /// run on every other path.
+  UniqueFileLock serialLock_;
 };
 
 }  // namespace

@@ -12,6 +12,9 @@ class RouteBindings;
 /// the current route. After a successful programming it advances the serial
 /// counter and saves SERIAL.TXT. Starts StatusLog afresh with its report.
 ///
+/// A counter it may advance is locked (jobs/serial_lock.h) from its load to
+/// its save; when another program holds the lock the job fails there.
+///
 /// Every failure before the programming ends the job with a stop box and
 /// nothing sent; SERIAL.TXT changes only after a success.
 void runIspJob(Program& program, RouteBindings& routes);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "jobs/scramble.h"
+#include "jobs/serial_lock.h"
 #include "testing/job_fixture.h"
 
 namespace updater {
@@ -80,6 +81,19 @@ struct IspJobSetup : JobFixture {
            kRule + "\nSERIAL NUMBER: " + std::string(serial) + "\n" + kRule;
   }
 
+  // Another program working in the same folder takes the counter's lock.
+  void lockCounterElsewhere() {
+    otherProgramsLock =
+        UniqueFileLock(otherMachine, otherMachine.lockFile(directory.path() / kSerialLockFileName).lock);
+    ASSERT_TRUE(otherProgramsLock.isOpen());
+  }
+
+  // Whether another program could take the counter's lock now.
+  bool counterFree() {
+    const UniqueFileLock probe(otherMachine, otherMachine.lockFile(directory.path() / kSerialLockFileName).lock);
+    return probe.isOpen();
+  }
+
   void expectOneStopBox(const std::string& text) const {
     const auto boxes = harness.messageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
@@ -90,6 +104,9 @@ struct IspJobSetup : JobFixture {
 
   std::vector<Byte> image = headedImage(6, 0xFE, kImageLength, 3);
   std::vector<Byte> map = testImage(kBmpMapSize, 21);
+  Transcript otherTranscript;
+  SimMachine otherMachine{otherTranscript};
+  UniqueFileLock otherProgramsLock;
 };
 
 class IspJob : public ::testing::Test, protected IspJobSetup {};
@@ -104,6 +121,8 @@ TEST_F(IspJob, ProgramsTheStampedImageReportsTheRunAndAdvancesTheCounter) {
   EXPECT_EQ(program().serialCounter, (SerialCounter{0x12, 0x34, 0x6}));
   EXPECT_EQ(routes.started(), std::vector<AccessRoute>{AccessRoute::PassThrough});
   EXPECT_EQ(routes.of(AccessRoute::PassThrough).ends, 1);
+  EXPECT_EQ(harness.machine.heldFileLockCount(), 0u);
+  EXPECT_TRUE(counterFree());
 }
 
 TEST_F(IspJob, TwoSuccessesWriteConsecutiveNumbersAndAdvanceTwice) {
@@ -124,6 +143,7 @@ TEST_F(IspJob, FailedProgrammingKeepsSerialFileAndTheNextRunUsesTheSameNumber) {
   EXPECT_EQ(program().tally.errorCount, 1u);
   EXPECT_EQ(serialFile(), "12 34 5\n") << "byte for byte";
   EXPECT_TRUE(log().ends_with("\nError!!! ISP Data Verify Error, Program Fail!!!"));
+  EXPECT_TRUE(counterFree());
 
   harness.transcript.clear();
   loader.script.verify.clear();
@@ -245,6 +265,45 @@ TEST_F(IspJob, SaveFailureAfterASuccessStopsWithABoxAlone) {
   EXPECT_TRUE(log().ends_with(kProgrammed));
   EXPECT_EQ(program().tally.successCount, 1u);
   EXPECT_EQ(serialFile(), "12 34 5\n");
+  EXPECT_TRUE(counterFree());
+}
+
+TEST_F(IspJob, CounterLockedByAnotherProgramFailsBeforeTheCounterIsRead) {
+  lockCounterElsewhere();
+  run();
+  EXPECT_EQ(log(), kHead + "\nError!!! SERIAL.TXT is in use by another program");
+  expectOneStopBox("Error!!! SERIAL.TXT is in use by another program");
+  EXPECT_FALSE(anythingSent());
+  EXPECT_EQ(serialFile(), "12 34 5\n");
+  EXPECT_EQ(program().serialCounter, SerialCounter{}) << "not loaded";
+  EXPECT_EQ(program().tally.totalCount, 0u);
+
+  otherProgramsLock.reset();
+  harness.transcript.clear();
+  run();
+  EXPECT_TRUE(harness.messageBoxes().empty());
+  EXPECT_EQ(serialInFlash(), "127C19340005");
+  EXPECT_EQ(serialFile(), "0x12 0x34 0x6 ");
+}
+
+TEST_F(IspJob, JobsThatAdvanceNoCounterTakeNoLock) {
+  lockCounterElsewhere();
+  UserIspData& data = program().userIspData;
+  data.serialActive = true;
+  const std::string_view fixed = "SN0123456789";
+  std::copy(fixed.begin(), fixed.end(), data.serialString.begin());
+  run();
+  EXPECT_TRUE(harness.messageBoxes().empty()) << "fixed serial string";
+  EXPECT_EQ(program().tally.successCount, 1u);
+
+  data.serialActive = false;
+  selectReader(k4053);
+  writeImage(headedImage(3, 0xFE, 2000, 4));
+  harness.transcript.clear();
+  run();
+  EXPECT_TRUE(harness.messageBoxes().empty()) << "revision 4053";
+  EXPECT_EQ(program().tally.successCount, 2u);
+  EXPECT_EQ(serialFile(), "12 34 5\n");
 }
 
 TEST_F(IspJob, ImageOf65536BytesIsRefusedByTheSequenceAndKeepsTheCounter) {
@@ -284,6 +343,11 @@ TEST(IspJobFailures, EndTheJobBeforeProgrammingWithNothingSentAndSerialFileUntou
        "Error!!!  Can Not Open Serial.txt !!!", ""},
       {"counter out of range", [](IspJobSetup& t) { t.writeSerialFile("100 0 0"); },
        "Error!!! CEM,PC,SERIAL Not Correct !!!", ""},
+      {"counter locked by another program", [](IspJobSetup& t) { t.lockCounterElsewhere(); },
+       "Error!!! SERIAL.TXT is in use by another program", ""},
+      {"lock file cannot be made",
+       [](IspJobSetup& t) { std::filesystem::create_directory(t.directory.path() / kSerialLockFileName); },
+       "Error!!! Can Not Lock SERIAL.TXT.lock", ""},
       {"descriptor beyond the image", [](IspJobSetup& t) { t.writeAddressFile({kBlockOffset, 0x100, 0x100, 0, 0}); },
        "Error!!! String address out of range in FW.adr", ""},
       {"block beyond the image", [](IspJobSetup& t) { t.writeAddressFile({0xFFFFFFF0, 0, 0, 0, 0}); },
@@ -318,6 +382,7 @@ TEST(IspJobFailures, EndTheJobBeforeProgrammingWithNothingSentAndSerialFileUntou
     EXPECT_FALSE(t.anythingSent()) << row.name;
     EXPECT_TRUE(t.routes.asked.empty()) << row.name;
     EXPECT_EQ(t.serialFile(), serialBefore) << row.name;
+    EXPECT_EQ(t.harness.machine.heldFileLockCount(), 0u) << row.name;
   }
 }
 

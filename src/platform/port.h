@@ -7,11 +7,13 @@
 // (the simulated machine of the tests and the console front end).
 //
 // Calls never throw. Each documents what success means, what a failure
-// returns and who owns what. Handles, registry keys and modules that a call
-// hands out belong to the caller until it gives them back with the matching
-// close call; the owners of platform/port_owned.h do that on every path.
+// returns and who owns what. Handles, registry keys, modules and file locks
+// that a call hands out belong to the caller until it gives them back with
+// the matching close call; the owners of platform/port_owned.h do that on
+// every path.
 
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 
 #include "common/bytes.h"
@@ -40,6 +42,22 @@ enum class ModuleValue : std::uintptr_t { None = 0 };
 
 /// An exported entry point of a loaded module (FARPROC); `None` when absent.
 enum class EntryPointValue : std::uintptr_t { None = 0 };
+
+/// An exclusive lock on a file, as lockFile hands it out; `None` when no
+/// lock is held.
+enum class FileLockValue : std::uintptr_t { None = 0 };
+
+/// What lockFile found.
+enum class FileLockStatus {
+  Locked,         // the lock is the caller's
+  HeldElsewhere,  // another open of the file holds it: another process, or this one
+  Failed,         // the file could not be opened or created, or the lock call failed otherwise
+};
+
+struct FileLockResult {
+  FileLockStatus status = FileLockStatus::Failed;
+  FileLockValue lock = FileLockValue::None;  // the lock when Locked, otherwise None
+};
 
 /// A buffer as the driver request records and ASPI request blocks carry it:
 /// a 32-bit address. 0 is no buffer.
@@ -177,6 +195,25 @@ class Port {
   /// buffer the block names by DataAddress must stay alive and untouched
   /// until `posting` has run. Returns the layer's immediate status byte.
   virtual std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) = 0;
+
+  // --- File locks -----------------------------------------------------------
+
+  /// Opens the file at `path` (a host path), creating it empty when it is
+  /// missing, and takes an exclusive lock on it without waiting: LockFileEx
+  /// with LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY on Windows,
+  /// flock with LOCK_EX | LOCK_NB elsewhere. The lock belongs to this open of
+  /// the file, so a second lockFile on the same path is refused even within
+  /// one process; it lasts until unlockFile or the end of the process,
+  /// however that comes. Never waits for the holder. Elsewhere the lock
+  /// keeps out only those who ask for it, while on Windows it also bars
+  /// reading and writing the file through any other open: so lock a file
+  /// that nobody reads or writes.
+  virtual FileLockResult lockFile(const std::filesystem::path& path) = 0;
+
+  /// Releases the lock and closes the file, which stays where it is.
+  /// Returns false when `lock` was not held (it is a fault of the caller to
+  /// release a lock twice). The lock is gone either way.
+  virtual bool unlockFile(FileLockValue lock) = 0;
 };
 
 }  // namespace updater

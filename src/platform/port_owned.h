@@ -1,7 +1,7 @@
 #pragma once
 
 // Move-only owners of what the port hands out: a handle, a registry key, a
-// loaded module. Each gives its value back to the port when it is destroyed
+// loaded module, a file lock. Each gives its value back to the port when it is destroyed
 // or reset, so an early return cannot leak one. A program-wide owner that is
 // "null" simply holds nothing.
 
@@ -71,12 +71,21 @@ struct ModuleTraits {
   static void close(Port& port, Value value) { port.freeLibrary(value); }
 };
 
+struct FileLockTraits {
+  using Value = FileLockValue;
+  static constexpr Value kEmpty = FileLockValue::None;
+  static bool isOpen(Value value) { return value != FileLockValue::None; }
+  static void close(Port& port, Value value) { port.unlockFile(value); }
+};
+
 /// A handle from createFile, closed with closeHandle.
 using UniqueHandle = PortOwned<HandleTraits>;
 /// A key from openRegistryKey, closed with closeRegistryKey.
 using UniqueRegistryKey = PortOwned<RegistryKeyTraits>;
 /// A module from loadLibrary, unloaded with freeLibrary.
 using UniqueModule = PortOwned<ModuleTraits>;
+/// A lock from lockFile, released with unlockFile.
+using UniqueFileLock = PortOwned<FileLockTraits>;
 
 /// Opens `name` and wraps the result; the owner holds nothing when the open
 /// failed.

@@ -43,6 +43,8 @@ class ForwardingPort : public Port {
   std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) override {
     return inner_.sendAspi32Command(entry, requestBlock, posting);
   }
+  FileLockResult lockFile(const std::filesystem::path& path) override { return inner_.lockFile(path); }
+  bool unlockFile(FileLockValue lock) override { return inner_.unlockFile(lock); }
 
  private:
   Port& inner_;

@@ -7,6 +7,7 @@
 
 #include "common/text_format.h"
 #include "platform/aspi_srb.h"
+#include "platform/file_lock.h"
 #include "platform/scsi_pass_through.h"
 #include "platform/sim/drive_letter_keys.h"
 #include "platform/sim/sim_aspi.h"
@@ -105,6 +106,10 @@ SimMachine::SimMachine(Transcript& transcript, const MachineDescription& descrip
     readers_.emplace_back(static_cast<int>(readers_.size()) + 1, reader);
   }
   addDriveLetterKeys();
+}
+
+SimMachine::~SimMachine() {
+  for (const FileLockValue lock : fileLocks_) unlockHostFile(lock);
 }
 
 void SimMachine::addDriveLetterKeys() {
@@ -462,6 +467,20 @@ AspiCompletion SimMachine::carryAspiRequest(Bytes requestBlock) {
   event.status = answer.ispStatus;
   recordIo(std::move(event));
   return answer.completion;
+}
+
+FileLockResult SimMachine::lockFile(const std::filesystem::path& path) {
+  const FileLockResult result = lockHostFile(path);
+  if (result.status == FileLockStatus::Locked) fileLocks_.insert(result.lock);
+  return result;
+}
+
+bool SimMachine::unlockFile(FileLockValue lock) {
+  if (fileLocks_.erase(lock) == 0) {
+    violation("unlockFile: lock " + hexValue(static_cast<std::uint32_t>(lock)) + " is not held");
+    return false;
+  }
+  return unlockHostFile(lock);
 }
 
 }  // namespace updater

@@ -23,9 +23,15 @@
 // (platform/sim/aspi_posting_thread.h) after `aspiPostingDelayMs` of virtual
 // time. The registry starts with the drive-letter keys of every reader
 // (platform/sim/drive_letter_keys.h); a test may change it.
+//
+// File locks are the host's own (platform/file_lock.h) on the host folder
+// the program works in, so two machines, in one process or in two, really
+// contend for them. A machine that goes away releases the locks it still
+// holds, as the end of a process does.
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +47,9 @@ namespace updater {
 class SimMachine : public Port {
  public:
   explicit SimMachine(Transcript& transcript, const MachineDescription& description = {});
+  ~SimMachine() override;
+  SimMachine(const SimMachine&) = delete;
+  SimMachine& operator=(const SimMachine&) = delete;
 
   std::uint32_t versionWord() override { return version; }
   void sleep(std::uint32_t milliseconds) override;
@@ -64,6 +73,9 @@ class SimMachine : public Port {
   bool freeLibrary(ModuleValue module) override;
   std::uint32_t getAspi32SupportInfo(EntryPointValue entry) override;
   std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) override;
+
+  FileLockResult lockFile(const std::filesystem::path& path) override;
+  bool unlockFile(FileLockValue lock) override;
 
   /// What the program reads at start-up; a test may change them.
   std::uint32_t version;
@@ -99,6 +111,8 @@ class SimMachine : public Port {
   std::size_t openRegistryKeyCount() const { return registryKeys_.size(); }
   /// Loads of the ASPI module not yet freed.
   int loadedModuleCount() const { return moduleLoads_; }
+  /// File locks taken and not yet released.
+  std::size_t heldFileLockCount() const { return fileLocks_.size(); }
 
  private:
   struct OpenDevice {
@@ -137,6 +151,7 @@ class SimMachine : public Port {
   std::map<RegistryKeyValue, std::string> registryKeys_;
   std::uintptr_t nextRegistryKey_ = 0x200;
   int moduleLoads_ = 0;
+  std::set<FileLockValue> fileLocks_;
   DataAddressTable dataAddresses_;
   // Declared last, so destroyed first: its thread stops before anything it
   // might touch goes away.

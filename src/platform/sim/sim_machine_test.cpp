@@ -7,6 +7,7 @@
 
 #include "platform/port_owned.h"
 #include "testing/pass_through_request.h"
+#include "testing/temporary_directory.h"
 
 namespace updater {
 namespace {
@@ -337,6 +338,63 @@ TEST(SimMachine, DataAddressesLastForOneRequest) {
   sendPassThrough(machine, drive, request);
   machine.closeHandle(drive);
   EXPECT_EQ(machine.dataAddress(image), first) << "the request dropped the earlier addresses";
+}
+
+TEST(SimMachine, FileLocksAreTheHostsSoTwoMachinesContend) {
+  TemporaryDirectory directory;
+  const std::filesystem::path path = directory.path() / "counter.lock";
+  Transcript firstTranscript;
+  Transcript secondTranscript;
+  SimMachine first(firstTranscript);
+  {
+    SimMachine second(secondTranscript);
+    const FileLockResult held = first.lockFile(path);
+    ASSERT_EQ(held.status, FileLockStatus::Locked);
+    EXPECT_EQ(first.heldFileLockCount(), 1u);
+    EXPECT_EQ(second.lockFile(path).status, FileLockStatus::HeldElsewhere);
+    EXPECT_EQ(second.heldFileLockCount(), 0u);
+
+    EXPECT_TRUE(first.unlockFile(held.lock));
+    EXPECT_EQ(first.heldFileLockCount(), 0u);
+    ASSERT_EQ(second.lockFile(path).status, FileLockStatus::Locked);
+    EXPECT_EQ(first.lockFile(path).status, FileLockStatus::HeldElsewhere);
+  }
+  // The second machine went away holding the lock, as a process may end.
+  const FileLockResult after = first.lockFile(path);
+  ASSERT_EQ(after.status, FileLockStatus::Locked);
+  EXPECT_TRUE(first.unlockFile(after.lock));
+  EXPECT_TRUE(first.violations().empty());
+  EXPECT_TRUE(secondTranscript.ofKind(EventKind::Violation).empty());
+}
+
+TEST(SimMachine, ReleasingALockTwiceOrOneNeverTakenIsAViolation) {
+  TemporaryDirectory directory;
+  Transcript transcript;
+  SimMachine machine(transcript);
+  const FileLockResult held = machine.lockFile(directory.path() / "counter.lock");
+  ASSERT_EQ(held.status, FileLockStatus::Locked);
+  EXPECT_TRUE(machine.unlockFile(held.lock));
+  EXPECT_FALSE(machine.unlockFile(held.lock));
+  EXPECT_FALSE(machine.unlockFile(FileLockValue{0x7777}));
+  ASSERT_EQ(machine.violations().size(), 2u);
+  EXPECT_EQ(machine.violations()[0].rfind("unlockFile: lock 0x", 0), 0u) << machine.violations()[0];
+  EXPECT_EQ(machine.violations()[1], "unlockFile: lock 0x7777 is not held");
+  EXPECT_EQ(machine.heldFileLockCount(), 0u);
+}
+
+TEST(SimMachine, LockOwnerReleasesOnEveryPath) {
+  TemporaryDirectory directory;
+  const std::filesystem::path path = directory.path() / "counter.lock";
+  Transcript transcript;
+  SimMachine machine(transcript);
+  {
+    const UniqueFileLock lock(machine, machine.lockFile(path).lock);
+    EXPECT_TRUE(lock.isOpen());
+    const UniqueFileLock refused(machine, machine.lockFile(path).lock);
+    EXPECT_FALSE(refused.isOpen()) << "a refused lock is held as nothing";
+  }
+  EXPECT_EQ(machine.heldFileLockCount(), 0u);
+  EXPECT_TRUE(machine.violations().empty());
 }
 
 }  // namespace

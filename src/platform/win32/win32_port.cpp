@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_lock.h"
 #include "platform/pass_through_layout64.h"
 #include "platform/scsi_pass_through.h"
 #include "platform/win32/win32_aspi.h"
@@ -215,5 +216,9 @@ std::uint32_t Win32Port::getAspi32SupportInfo(EntryPointValue entry) { return wi
 std::uint32_t Win32Port::sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) {
   return win32::callSendAspi32Command(entry, requestBlock, posting);
 }
+
+FileLockResult Win32Port::lockFile(const std::filesystem::path& path) { return lockHostFile(path); }
+
+bool Win32Port::unlockFile(FileLockValue lock) { return unlockHostFile(lock); }
 
 }  // namespace updater

@@ -43,6 +43,9 @@ class Win32Port final : public Port {
   std::uint32_t getAspi32SupportInfo(EntryPointValue entry) override;
   std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) override;
 
+  FileLockResult lockFile(const std::filesystem::path& path) override;
+  bool unlockFile(FileLockValue lock) override;
+
  private:
   /// A pass-through request carried in the native 64-bit layout.
   DeviceIoResult nativePassThrough(HandleValue handle, ConstBytes input, Bytes output);
