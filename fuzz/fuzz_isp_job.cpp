@@ -2,8 +2,8 @@
 // requests fail and its loader answers what the input says. Besides the
 // sanitizers, checks after every command what must hold whatever happened:
 // the tally adds up, the status window is gone (and was hidden before any
-// message box), SERIAL.TXT changed only in a run that succeeded and no
-// staging file is left, the reader holds its old flash or the image of that
+// message box), SERIAL.TXT changed in each run that succeeded and in no
+// other, no staging file is left, the reader holds its old flash or the image of that
 // run, the machine saw only well-formed requests, no handle is open but the
 // program's own Windows 98/ME driver handle, the ASPI module is unloaded; and
 // once the window is closed, no handle or registry key at all.
@@ -190,7 +190,9 @@ void checkCommand(ProgramHarness& harness, const TemporaryDirectory& directory, 
   require(!harness.statusView.exists());
   require(harness.statusView.misuses() == 0);
   checkBoxesOnlyWhileStatusHidden(harness.transcript);
-  if (tally.successCount == successesBefore) require(directory.readFile("SERIAL.TXT") == serialBefore);
+  // A success that kept the counter would hand its serial number out again.
+  const bool succeeded = tally.successCount == successesBefore + 1;
+  require((directory.readFile("SERIAL.TXT") == serialBefore) != succeeded);
   require(!directory.exists("SERIAL.TXT.new"));
   checkFlash(flashBefore, harness.machine.reader(1).loader.flash, program);
   require(harness.machine.violations().empty());
