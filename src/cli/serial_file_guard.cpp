@@ -4,15 +4,17 @@
 #include <iterator>
 #include <system_error>
 
+#include "common/plain_file.h"
 #include "jobs/serial_counter.h"
 #include "platform/durable_file.h"
 
 namespace updater {
 namespace {
 
+// Only a plain file within the counter's limit is noted: anything else at
+// that name the program refuses to load, so no run changes it.
 std::optional<std::string> readWhole(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  if (checkPlainFile(path, kSerialFileMaxBytes) != PlainFileCheck::Readable) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

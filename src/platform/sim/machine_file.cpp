@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/plain_file.h"
 #include "platform/sim/reader_identity.h"
 
 namespace updater {
@@ -241,20 +242,18 @@ bool readDate(Context& context, const Json& json, const std::string& path, std::
 }
 
 /// The contents of a file named relative to the machine file's folder. Only
-/// plain files of a bounded size are read, so a name such as a device node
-/// cannot make the reader wait or fill memory.
+/// plain files of a bounded size are read (see common/plain_file.h).
 bool readFile(Context& context, const Json& json, const std::string& path, std::vector<Byte>& out) {
-  constexpr std::uintmax_t kMaxFileSize = 1 << 20;
   if (!json.is_string() || json.get_ref<const std::string&>().empty())
     return context.fail(path, "expected a file name");
   const std::filesystem::path name = json.get<std::string>();
   const std::filesystem::path resolved = name.is_absolute() ? name : context.folder / name;
   const std::string quoted = "\"" + name.string() + "\"";
-  std::error_code code;
-  if (!std::filesystem::is_regular_file(resolved, code)) return context.fail(path, "cannot read " + quoted);
-  const std::uintmax_t size = std::filesystem::file_size(resolved, code);
-  if (code) return context.fail(path, "cannot read " + quoted);
-  if (size > kMaxFileSize) return context.fail(path, quoted + " is larger than 1 MiB");
+  switch (checkPlainFile(resolved, kMachineFileMaxBytes)) {
+    case PlainFileCheck::Readable: break;
+    case PlainFileCheck::NotAFile: return context.fail(path, "cannot read " + quoted);
+    case PlainFileCheck::TooLarge: return context.fail(path, quoted + " is larger than 1 MiB");
+  }
   std::ifstream file(resolved, std::ios::binary);
   if (!file) return context.fail(path, "cannot read " + quoted);
   out.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -593,11 +592,14 @@ MachineFileResult parseMachineFile(std::string_view text, const std::filesystem:
 }
 
 MachineFileResult loadMachineFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::error_code code;
-  if (!file || std::filesystem::is_directory(path, code)) {
-    return {std::nullopt, "machine file: cannot read \"" + path.string() + "\""};
+  const std::string quoted = "\"" + path.string() + "\"";
+  switch (checkPlainFile(path, kMachineFileMaxBytes)) {
+    case PlainFileCheck::Readable: break;
+    case PlainFileCheck::NotAFile: return {std::nullopt, "machine file: cannot read " + quoted};
+    case PlainFileCheck::TooLarge: return {std::nullopt, "machine file: " + quoted + " is larger than 1 MiB"};
   }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return {std::nullopt, "machine file: cannot read " + quoted};
   const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   return parseMachineFile(text, path.parent_path());
 }
