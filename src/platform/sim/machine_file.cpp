@@ -501,31 +501,35 @@ bool checkLettersUnique(Context& context, const MachineDescription& machine) {
 // --- Parsing with repeated fields caught ----------------------------------------
 
 /// Follows the parser's events to name the path of a field that appears twice
-/// in one object (the JSON library would keep only the last).
-class RepeatedFieldFinder {
+/// in one object (the JSON library would keep only the last). It is a pass of
+/// its own, before the document is built: the library's parser with a
+/// callback searches the enclosing array after every object, which makes a
+/// list of many small objects take time quadratic in its length.
+class RepeatedFieldFinder : public nlohmann::json_sax<Json> {
  public:
-  bool operator()(int, Json::parse_event_t event, const Json& parsed) {
-    switch (event) {
-      case Json::parse_event_t::object_start:
-        frames_.push_back({false, 0, {}, {}});
-        break;
-      case Json::parse_event_t::array_start:
-        frames_.push_back({true, 0, {}, {}});
-        break;
-      case Json::parse_event_t::key:
-        noteKey(parsed.get<std::string>());
-        break;
-      case Json::parse_event_t::object_end:
-      case Json::parse_event_t::array_end:
-        if (!frames_.empty()) frames_.pop_back();
-        countElement();
-        break;
-      case Json::parse_event_t::value:
-        countElement();
-        break;
-    }
+  bool null() override { return countElement(); }
+  bool boolean(bool) override { return countElement(); }
+  bool number_integer(number_integer_t) override { return countElement(); }
+  bool number_unsigned(number_unsigned_t) override { return countElement(); }
+  bool number_float(number_float_t, const string_t&) override { return countElement(); }
+  bool string(string_t&) override { return countElement(); }
+  bool binary(binary_t&) override { return countElement(); }
+  bool start_object(std::size_t) override {
+    frames_.push_back({false, 0, {}, {}});
     return true;
   }
+  bool key(string_t& name) override {
+    noteKey(name);
+    return true;
+  }
+  bool end_object() override { return endContainer(); }
+  bool start_array(std::size_t) override {
+    frames_.push_back({true, 0, {}, {}});
+    return true;
+  }
+  bool end_array() override { return endContainer(); }
+  // The parse that builds the document reports the error.
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
   const std::string& repeatedPath() const { return repeatedPath_; }
 
@@ -544,8 +548,14 @@ class RepeatedFieldFinder {
     frame.key = key;
   }
 
-  void countElement() {
+  bool countElement() {
     if (!frames_.empty() && frames_.back().isArray) ++frames_.back().elements;
+    return true;
+  }
+
+  bool endContainer() {
+    if (!frames_.empty()) frames_.pop_back();
+    return countElement();
   }
 
   // The path of the innermost object, up to but not including its current key.
@@ -572,13 +582,15 @@ MachineFileResult parseMachineFile(std::string_view text, const std::filesystem:
   MachineFileResult result;
   Context context{folder, {}};
   Json json;
-  RepeatedFieldFinder finder;
   try {
-    json = Json::parse(text.begin(), text.end(), std::ref(finder));
+    json = Json::parse(text.begin(), text.end());
   } catch (const Json::exception& error) {
     result.error = "machine file: not JSON: " + withoutLibraryPrefix(error.what());
     return result;
   }
+  RepeatedFieldFinder finder;
+  // The text parsed above, so this pass parses too.
+  static_cast<void>(Json::sax_parse(text.begin(), text.end(), &finder));
   if (!finder.repeatedPath().empty()) {
     context.fail(finder.repeatedPath(), "given twice");
   } else if (!json.is_object()) {
