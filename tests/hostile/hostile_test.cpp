@@ -45,7 +45,8 @@ class ScratchFolder {
   }
   ~ScratchFolder() {
     std::error_code ignored;
-    // A case may have taken the owner's permissions away.
+    // A case may have taken the owner's permissions away, of the folder too.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
       if (!entry.is_symlink()) std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                                             std::filesystem::perm_options::add, ignored);
