@@ -1,6 +1,5 @@
 #include "hostile_case.h"
 
-#include <algorithm>
 #include <fstream>
 #include <set>
 #include <stdexcept>
@@ -119,16 +118,6 @@ Expectation readExpectation(const Json& json) {
 }
 
 }  // namespace
-
-std::vector<std::string> listCases(const std::filesystem::path& casesFolder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(casesFolder, error)) {
-    if (entry.is_directory()) names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 HostileCase loadCase(const std::filesystem::path& casesFolder, const std::string& name) {
   HostileCase hostile;

@@ -63,9 +63,6 @@ struct HostileCase {
   Expectation expect;
 };
 
-/// The names of the case folders under `casesFolder`, sorted.
-std::vector<std::string> listCases(const std::filesystem::path& casesFolder);
-
 /// Reads cases/<name>/case.json. Throws std::runtime_error naming the field
 /// when the file does not follow the format.
 HostileCase loadCase(const std::filesystem::path& casesFolder, const std::string& name);
