@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "common/plain_file.h"
+
 namespace updater {
 namespace {
 
@@ -91,6 +93,7 @@ DeviceTxt deviceTxtFromBytes(std::string_view bytes) {
 
 DeviceTxt readDeviceTxt(const std::filesystem::path& directory) {
   const std::filesystem::path path = directory / kDeviceTxtName;
+  if (checkPlainFile(path, kDeviceTxtMaxBytes) != PlainFileCheck::Readable) return {};
   const FileHandle handle(std::fopen(path.string().c_str(), "rb"));
   if (!handle) return {};
   std::string bytes;

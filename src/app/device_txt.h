@@ -11,6 +11,7 @@
 // if the file were opened afresh for each key.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -33,8 +34,14 @@ struct DeviceTxt {
   std::string text;
 };
 
+/// A DEVICE.TXT is a few dozen lines. The file is read whole, so a larger one
+/// (a disk image saved under that name) is refused rather than held in memory.
+inline constexpr std::uintmax_t kDeviceTxtMaxBytes = 4 << 20;
+
 /// Reads DEVICE.TXT from `directory`. `opened` is false when the file is
-/// missing or cannot be read (a directory of that name, no permission).
+/// missing or cannot be read (no permission), is no plain file (a directory,
+/// FIFO or device of that name, see common/plain_file.h) or is larger than
+/// kDeviceTxtMaxBytes.
 DeviceTxt readDeviceTxt(const std::filesystem::path& directory);
 
 /// The file's bytes as a text-mode read gives them on the program's

@@ -1,5 +1,7 @@
 #include "app/device_txt.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -72,8 +74,17 @@ TEST(DeviceTxtFile, ReadsAsTextModeAndRefusesWhatIsNoFile) {
   EXPECT_TRUE(file.opened);
   EXPECT_EQ(file.text, std::string("a\nb\r\n\0c\r", 8));
 
+  directory.writeFile("DEVICE.TXT", std::string(kDeviceTxtMaxBytes, 'x'));
+  EXPECT_TRUE(readDeviceTxt(directory.path()).opened);
+  directory.writeFile("DEVICE.TXT", std::string(kDeviceTxtMaxBytes + 1, 'x'));
+  EXPECT_FALSE(readDeviceTxt(directory.path()).opened) << "above the limit";
+
   directory.remove("DEVICE.TXT");
   std::filesystem::create_directory(directory.path() / "DEVICE.TXT");
+  EXPECT_FALSE(readDeviceTxt(directory.path()).opened);
+  directory.remove("DEVICE.TXT");
+  // Opening a FIFO for reading would wait for a writer forever.
+  ASSERT_EQ(::mkfifo((directory.path() / "DEVICE.TXT").c_str(), 0644), 0);
   EXPECT_FALSE(readDeviceTxt(directory.path()).opened);
 }
 

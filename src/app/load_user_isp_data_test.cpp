@@ -229,7 +229,8 @@ TEST_F(LoadUserIspDataTest, EntriesAsTheSummaryShowsThem) {
 // Megabyte tokens, binary bytes and every key twice: the oversized value is
 // absent, the entries around it still count, the first of each pair decides.
 TEST_F(LoadUserIspDataTest, HostileFileKeepsItsGoodEntries) {
-  const std::string megabyte(1 << 20, 'x');
+  // Four of them stay within the file's limit of 4 MiB.
+  const std::string megabyte(1'000'000, 'x');
   writeDeviceTxt(megabyte + "\nString_Product = \"" + megabyte + "\";\n" + std::string("\0\xFF\x1A\x80=;\"", 7) +
                  "\nVID = \"1234\";\nVID = \"5678\";\nPID = \"" + megabyte + "\nPID = \"0001\";\n" +
                  "ROM_setting = \"x" + megabyte);

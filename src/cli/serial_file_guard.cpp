@@ -4,17 +4,19 @@
 #include <iterator>
 #include <system_error>
 
+#include "common/plain_file.h"
 #include "common/program.h"
+#include "jobs/file_replacement.h"
 #include "jobs/serial_counter.h"
 #include "jobs/serial_lock.h"
-#include "platform/durable_file.h"
 
 namespace updater {
 namespace {
 
+// Only a plain file within the counter's limit is noted: anything else at
+// that name the program refuses to load, so no run changes it.
 std::optional<std::string> readWhole(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  if (checkPlainFile(path, kSerialFileMaxBytes) != PlainFileCheck::Readable) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -38,7 +40,9 @@ bool SerialFileGuard::restore(Program& program) const {
     std::filesystem::remove(path_, error);
     return !error;
   }
-  return writeFileToDisk(path_, *contents_);
+  // Through the staging file, as a save goes: a crash now leaves either
+  // counter whole, never a part of one.
+  return replaceFile(path_, *contents_);
 }
 
 }  // namespace updater

@@ -5,6 +5,11 @@
 // crash, a full disk or a failing write leaves the target as it was; a reader
 // sees either the old contents or the new, never a part.
 //
+// The staging name belongs to this program only as far as a plain file left
+// there by an earlier, interrupted replacement goes. Anything else standing
+// there — a link, a directory, a FIFO — is somebody else's: it is neither
+// written through nor removed, and the replacement fails instead.
+//
 // The two halves are separate calls so that a test can stop between them, as
 // a crash would.
 
@@ -18,8 +23,11 @@ namespace updater {
 std::filesystem::path stagingPathFor(const std::filesystem::path& target);
 
 /// First half: writes `contents` to the staging file of `target` and flushes
-/// it to the disk. On false the staging file is removed again and `target` is
-/// untouched. A staging file left by an earlier crash is overwritten.
+/// it to the disk. A staging file left by an earlier crash is replaced. False,
+/// with `target` and whatever stands at the staging name untouched and no
+/// staging file of this call left, when `target` is read-only (see
+/// isReadOnlyFile), when something other than a plain file stands at the
+/// staging name, or when the write fails.
 bool stageReplacement(const std::filesystem::path& target, std::string_view contents);
 
 /// Second half: renames the staging file over `target` in one step. On false
@@ -27,7 +35,7 @@ bool stageReplacement(const std::filesystem::path& target, std::string_view cont
 bool commitReplacement(const std::filesystem::path& target);
 
 /// Both halves: true when `target` now holds `contents`; on false `target`
-/// is as it was and no staging file is left.
+/// is as it was and no staging file of this call is left.
 bool replaceFile(const std::filesystem::path& target, std::string_view contents);
 
 }  // namespace updater

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <system_error>
+
+#include "common/plain_file.h"
 
 namespace updater {
 namespace {
@@ -14,11 +15,8 @@ constexpr std::uint32_t kBmpMapOffsetHighest = 0xFE00;
 class ReadOnlyFile {
  public:
   explicit ReadOnlyFile(const std::filesystem::path& path) {
-    // Some systems open a directory for reading and then read nothing from
-    // it; here it does not open at all, as on Windows.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) return;
-    stream_.open(path, std::ios::binary);
+    // A directory, FIFO or device does not open at all (see plain_file.h).
+    if (isPlainFile(path)) stream_.open(path, std::ios::binary);
   }
 
   bool isOpen() const { return stream_.is_open(); }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/status_dialog.h"
+#include "common/plain_file.h"
 #include "common/program.h"
 #include "common/text_format.h"
 #include "device/identify_record.h"
@@ -167,10 +168,9 @@ class MsUpdateRun {
   bool loadFirmwareFile() {
     const std::string_view name = fieldText(program_.userIspData.msRomCodeFile);
     const std::filesystem::path path = program_.workingDirectory / std::string(name);
-    std::error_code ignored;
     std::ifstream file;
-    // Some systems open a directory for reading and then read nothing from it.
-    if (!std::filesystem::is_directory(path, ignored)) file.open(path, std::ios::binary);
+    // A directory, FIFO or device does not open at all (see plain_file.h).
+    if (isPlainFile(path)) file.open(path, std::ios::binary);
     if (!file.is_open()) {
       std::string text = "Error!!! Can Not Open ";
       text += name;

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <system_error>
 
+#include "common/plain_file.h"
 #include "common/program.h"
 #include "common/text_format.h"
 #include "jobs/file_replacement.h"
@@ -150,9 +150,11 @@ SerialLoadResult parseSerialCounter(std::string_view text, SerialCounter& counte
 
 SerialLoadResult loadSerialCounter(Program& program) {
   const std::filesystem::path path = serialFilePath(program);
-  // Some systems open a directory for reading and then read nothing from it.
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) return SerialLoadResult::CannotOpen;
+  switch (checkPlainFile(path, kSerialFileMaxBytes)) {
+    case PlainFileCheck::Readable: break;
+    case PlainFileCheck::NotAFile: return SerialLoadResult::CannotOpen;
+    case PlainFileCheck::TooLarge: return SerialLoadResult::NotCorrect;
+  }
   std::ifstream file(path);
   if (!file.is_open()) return SerialLoadResult::CannotOpen;
   FileChars chars(*file.rdbuf());

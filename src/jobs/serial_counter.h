@@ -29,6 +29,10 @@ struct SerialCounter {
 
 inline constexpr std::string_view kSerialFileName = "SERIAL.TXT";
 
+/// The three numbers take a few dozen bytes. A larger file is no counter
+/// (it is NotCorrect), and is never read.
+inline constexpr std::uintmax_t kSerialFileMaxBytes = 1 << 20;
+
 enum class SerialLoadResult { Ok, CannotOpen, NotCorrect };
 enum class SerialSaveResult { Ok, CannotSave };
 
@@ -47,7 +51,9 @@ SerialLoadResult parseSerialCounter(std::string_view text, SerialCounter& counte
 
 /// Loads `program.serialCounter` from SERIAL.TXT in the working directory
 /// (parseSerialCounter over the file's text). CannotOpen when the file cannot
-/// be opened for reading; the counter is then unchanged.
+/// be opened for reading or is no plain file (see common/plain_file.h);
+/// NotCorrect when it is larger than kSerialFileMaxBytes. The counter is then
+/// unchanged.
 SerialLoadResult loadSerialCounter(Program& program);
 
 /// The written form: "0x%x 0x%x 0x%x " of `cem`, `pc` and `cnt`.

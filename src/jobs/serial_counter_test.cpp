@@ -1,5 +1,7 @@
 #include "jobs/serial_counter.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -91,9 +93,26 @@ TEST_F(SerialFile, MissingFileCannotBeOpenedAndKeepsTheCounter) {
   EXPECT_EQ(program().serialCounter, kInMemory);
 }
 
-TEST_F(SerialFile, DirectoryInPlaceOfTheFileCannotBeOpened) {
-  std::filesystem::create_directory(directory.path() / kSerialFileName);
+TEST_F(SerialFile, DirectoryOrFifoInPlaceOfTheFileIsNotOpened) {
+  const auto path = directory.path() / kSerialFileName;
+  std::filesystem::create_directory(path);
   EXPECT_EQ(loadSerialCounter(program()), SerialLoadResult::CannotOpen);
+  std::filesystem::remove(path);
+  // Opening a FIFO for reading would wait for a writer forever.
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+  EXPECT_EQ(loadSerialCounter(program()), SerialLoadResult::CannotOpen);
+}
+
+TEST_F(SerialFile, FileAboveTheLimitIsNoCounter) {
+  const std::string numbers = "0x12 0x34 0x6";
+  directory.writeFile(kSerialFileName, numbers + std::string(kSerialFileMaxBytes - numbers.size(), ' '));
+  EXPECT_EQ(loadSerialCounter(program()), SerialLoadResult::Ok);
+  EXPECT_EQ(program().serialCounter, (SerialCounter{0x12, 0x34, 0x6}));
+
+  program().serialCounter = kInMemory;
+  directory.writeFile(kSerialFileName, numbers + std::string(kSerialFileMaxBytes - numbers.size() + 1, ' '));
+  EXPECT_EQ(loadSerialCounter(program()), SerialLoadResult::NotCorrect);
+  EXPECT_EQ(program().serialCounter, kInMemory);
 }
 
 TEST_F(SerialFile, OutOfRangeMessage) {

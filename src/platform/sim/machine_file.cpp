@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/plain_file.h"
 #include "platform/sim/reader_identity.h"
 
 namespace updater {
@@ -241,20 +242,18 @@ bool readDate(Context& context, const Json& json, const std::string& path, std::
 }
 
 /// The contents of a file named relative to the machine file's folder. Only
-/// plain files of a bounded size are read, so a name such as a device node
-/// cannot make the reader wait or fill memory.
+/// plain files of a bounded size are read (see common/plain_file.h).
 bool readFile(Context& context, const Json& json, const std::string& path, std::vector<Byte>& out) {
-  constexpr std::uintmax_t kMaxFileSize = 1 << 20;
   if (!json.is_string() || json.get_ref<const std::string&>().empty())
     return context.fail(path, "expected a file name");
   const std::filesystem::path name = json.get<std::string>();
   const std::filesystem::path resolved = name.is_absolute() ? name : context.folder / name;
   const std::string quoted = "\"" + name.string() + "\"";
-  std::error_code code;
-  if (!std::filesystem::is_regular_file(resolved, code)) return context.fail(path, "cannot read " + quoted);
-  const std::uintmax_t size = std::filesystem::file_size(resolved, code);
-  if (code) return context.fail(path, "cannot read " + quoted);
-  if (size > kMaxFileSize) return context.fail(path, quoted + " is larger than 1 MiB");
+  switch (checkPlainFile(resolved, kMachineFileMaxBytes)) {
+    case PlainFileCheck::Readable: break;
+    case PlainFileCheck::NotAFile: return context.fail(path, "cannot read " + quoted);
+    case PlainFileCheck::TooLarge: return context.fail(path, quoted + " is larger than 1 MiB");
+  }
   std::ifstream file(resolved, std::ios::binary);
   if (!file) return context.fail(path, "cannot read " + quoted);
   out.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -502,31 +501,35 @@ bool checkLettersUnique(Context& context, const MachineDescription& machine) {
 // --- Parsing with repeated fields caught ----------------------------------------
 
 /// Follows the parser's events to name the path of a field that appears twice
-/// in one object (the JSON library would keep only the last).
-class RepeatedFieldFinder {
+/// in one object (the JSON library would keep only the last). It is a pass of
+/// its own, before the document is built: the library's parser with a
+/// callback searches the enclosing array after every object, which makes a
+/// list of many small objects take time quadratic in its length.
+class RepeatedFieldFinder : public nlohmann::json_sax<Json> {
  public:
-  bool operator()(int, Json::parse_event_t event, const Json& parsed) {
-    switch (event) {
-      case Json::parse_event_t::object_start:
-        frames_.push_back({false, 0, {}, {}});
-        break;
-      case Json::parse_event_t::array_start:
-        frames_.push_back({true, 0, {}, {}});
-        break;
-      case Json::parse_event_t::key:
-        noteKey(parsed.get<std::string>());
-        break;
-      case Json::parse_event_t::object_end:
-      case Json::parse_event_t::array_end:
-        if (!frames_.empty()) frames_.pop_back();
-        countElement();
-        break;
-      case Json::parse_event_t::value:
-        countElement();
-        break;
-    }
+  bool null() override { return countElement(); }
+  bool boolean(bool) override { return countElement(); }
+  bool number_integer(number_integer_t) override { return countElement(); }
+  bool number_unsigned(number_unsigned_t) override { return countElement(); }
+  bool number_float(number_float_t, const string_t&) override { return countElement(); }
+  bool string(string_t&) override { return countElement(); }
+  bool binary(binary_t&) override { return countElement(); }
+  bool start_object(std::size_t) override {
+    frames_.push_back({false, 0, {}, {}});
     return true;
   }
+  bool key(string_t& name) override {
+    noteKey(name);
+    return true;
+  }
+  bool end_object() override { return endContainer(); }
+  bool start_array(std::size_t) override {
+    frames_.push_back({true, 0, {}, {}});
+    return true;
+  }
+  bool end_array() override { return endContainer(); }
+  // The parse that builds the document reports the error.
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
   const std::string& repeatedPath() const { return repeatedPath_; }
 
@@ -545,8 +548,14 @@ class RepeatedFieldFinder {
     frame.key = key;
   }
 
-  void countElement() {
+  bool countElement() {
     if (!frames_.empty() && frames_.back().isArray) ++frames_.back().elements;
+    return true;
+  }
+
+  bool endContainer() {
+    if (!frames_.empty()) frames_.pop_back();
+    return countElement();
   }
 
   // The path of the innermost object, up to but not including its current key.
@@ -573,13 +582,15 @@ MachineFileResult parseMachineFile(std::string_view text, const std::filesystem:
   MachineFileResult result;
   Context context{folder, {}};
   Json json;
-  RepeatedFieldFinder finder;
   try {
-    json = Json::parse(text.begin(), text.end(), std::ref(finder));
+    json = Json::parse(text.begin(), text.end());
   } catch (const Json::exception& error) {
     result.error = "machine file: not JSON: " + withoutLibraryPrefix(error.what());
     return result;
   }
+  RepeatedFieldFinder finder;
+  // The text parsed above, so this pass parses too.
+  static_cast<void>(Json::sax_parse(text.begin(), text.end(), &finder));
   if (!finder.repeatedPath().empty()) {
     context.fail(finder.repeatedPath(), "given twice");
   } else if (!json.is_object()) {
@@ -593,11 +604,14 @@ MachineFileResult parseMachineFile(std::string_view text, const std::filesystem:
 }
 
 MachineFileResult loadMachineFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::error_code code;
-  if (!file || std::filesystem::is_directory(path, code)) {
-    return {std::nullopt, "machine file: cannot read \"" + path.string() + "\""};
+  const std::string quoted = "\"" + path.string() + "\"";
+  switch (checkPlainFile(path, kMachineFileMaxBytes)) {
+    case PlainFileCheck::Readable: break;
+    case PlainFileCheck::NotAFile: return {std::nullopt, "machine file: cannot read " + quoted};
+    case PlainFileCheck::TooLarge: return {std::nullopt, "machine file: " + quoted + " is larger than 1 MiB"};
   }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return {std::nullopt, "machine file: cannot read " + quoted};
   const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   return parseMachineFile(text, path.parent_path());
 }

@@ -7,6 +7,7 @@
 // cannot be read is an error that names the field and its path
 // ("readers[0].inquiry.vendor: longer than 8 characters"). Nothing throws.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -21,6 +22,10 @@ struct MachineFileResult {
   /// Why there is no machine: "<path>: <what is wrong>".
   std::string error;
 };
+
+/// The machine file and each file it names (a reader's firmware) are read
+/// only when they are plain files of at most this size (common/plain_file.h).
+inline constexpr std::uintmax_t kMachineFileMaxBytes = 1 << 20;
 
 /// Reads the machine file at `path`; relative file names in it are resolved
 /// against the folder that holds it.

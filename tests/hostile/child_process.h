@@ -1,0 +1,32 @@
+#pragma once
+
+// Running a program as a child process, the way an operator's shell would:
+// its own current directory, standard input at end of file, standard output
+// and standard error collected. A child that does not end in time is killed
+// with everything it started, so a program that hangs fails its case instead
+// of stalling the whole test run.
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace updater::hostile {
+
+struct ChildResult {
+  /// The exit status; -1 when the child did not exit normally.
+  int exitCode = -1;
+  /// The signal that ended the child, 0 when it exited.
+  int signal = 0;
+  /// It ran out of time and was killed.
+  bool timedOut = false;
+  std::string out;
+  std::string err;
+};
+
+/// Runs `program` with `arguments` in `workingDirectory` and waits for it,
+/// at most `timeout`.
+ChildResult runChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                     const std::filesystem::path& workingDirectory, std::chrono::milliseconds timeout);
+
+}  // namespace updater::hostile
