@@ -59,7 +59,7 @@ void putFactoryIdentity(Bytes block) {
   putText(block, kInquiryProductAt, "USB Card Reader", 16);
   for (std::size_t i = 0; i < kDeviceSettingCount; ++i) putU8(block, kDeviceSettingAt + i, 0xFF);
 
-  const std::size_t descriptor = kDemoAddress.serialSlot * kDemoAddress.slotSize;
+  const std::size_t descriptor = std::size_t{kDemoAddress.serialSlot} * kDemoAddress.slotSize;
   putU8(block, descriptor, static_cast<Byte>(kSerialDescriptorSize));
   putU8(block, descriptor + 1, 0x03);
   for (std::size_t k = 0; k < kSerialChars; ++k) putU8(block, descriptor + 2 + 2 * k, '0');

@@ -2,9 +2,9 @@
 // committed copies live in examples/demo; a test keeps them equal to what
 // this program makes).
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <string_view>
 #include <system_error>
 
@@ -16,7 +16,7 @@ bool writeFile(const std::filesystem::path& path, const std::vector<updater::Byt
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();
-  if (!out) std::fprintf(stderr, "make-demo-image: cannot write %s\n", path.string().c_str());
+  if (!out) std::cerr << "make-demo-image: cannot write " << path.string() << "\n";
   return static_cast<bool>(out);
 }
 
@@ -24,15 +24,14 @@ bool writeFile(const std::filesystem::path& path, const std::vector<updater::Byt
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: make-demo-image DIR\n");
+    std::cerr << "usage: make-demo-image DIR\n";
     return 2;
   }
   const std::filesystem::path directory = argv[1];
   std::error_code error;
   std::filesystem::create_directories(directory, error);
   if (error) {
-    std::fprintf(stderr, "make-demo-image: cannot create %s: %s\n", directory.string().c_str(),
-                 error.message().c_str());
+    std::cerr << "make-demo-image: cannot create " << directory.string() << ": " << error.message() << "\n";
     return 1;
   }
   const updater::DemoFiles files = updater::makeDemoFiles();

@@ -9,8 +9,9 @@
 namespace updater {
 namespace {
 
+// The file is only read, so a failed close loses nothing and is not reported.
 struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+  void operator()(std::FILE* file) const { (void)std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 

@@ -13,9 +13,9 @@ constexpr WindowsVersion kXp{true, 5, 1};
 constexpr WindowsVersion k2000{true, 5, 0};
 
 std::string tally(int success, int error, int total) {
-  char text[128];
-  std::snprintf(text, sizeof text, "\n\nSuccess Number Of ISP: %x\nError   Number Of ISP: %x\nTotal   Number Of ISP: %x",
-                success, error, total);
+  char text[128];  // three counts in hex always fit
+  (void)std::snprintf(text, sizeof text, "\n\nSuccess Number Of ISP: %x\nError   Number Of ISP: %x\nTotal   Number Of ISP: %x",
+                      success, error, total);
   return text;
 }
 
@@ -157,6 +157,7 @@ TEST_F(OperatorCommands, Windows2000WithTheReaderGoneWarnsOfAnUnknownError) {
 
 TEST_F(OperatorCommands, TenReadersListUpToColonAndTheLastCanBeChosen) {
   std::vector<ReaderDescription> readers;
+  readers.reserve(10);
   for (int i = 0; i < 10; ++i) {
     readers.push_back(operatorReader(std::string(1, static_cast<char>('E' + i)), "00000000000" + std::to_string(i)));
   }

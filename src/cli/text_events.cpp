@@ -56,7 +56,7 @@ std::string_view iconMark(MessageIcon icon) {
   return "";
 }
 
-std::string frameTop(std::string title) {
+std::string frameTop(const std::string& title) {
   std::string top = "+-- " + title + ' ';
   if (top.size() < kFrameWidth) top.append(kFrameWidth - top.size(), '-');
   return top;

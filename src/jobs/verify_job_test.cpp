@@ -11,8 +11,9 @@ namespace updater {
 namespace {
 
 const std::string kRule(56, '=');
-const std::string kReport = kRule + "\n==  Verify Firmware Program Ver1.60             \n" + kRule +
-                            "\n==  ROMCODE = FW.BIN || VxD DRIVER = KV20DISK.PDR \n" + kRule;
+// The lines every verify job logs first.
+const std::string kHead = kRule + "\n==  Verify Firmware Program Ver1.60             \n" + kRule + "\n";
+const std::string kReport = kHead + "==  ROMCODE = FW.BIN || VxD DRIVER = KV20DISK.PDR \n" + kRule;
 constexpr const char* kVerified =
     "\nSUCCESS! Verify STATUS:9c [Start Verify Firmware now]"
     "\nSUCCESS! Verify STATUS:5a [Verify Data sucessfull]";
@@ -149,8 +150,7 @@ TEST(VerifyJobFailures, EndTheJobWithABoxAndALineAndNothingSent) {
     EXPECT_EQ(boxes[0].text, row.boxText) << row.name;
     EXPECT_EQ(boxes[0].icon, MessageIcon::Stop) << row.name;
     const std::string line = row.logLine.empty() ? row.boxText : row.logLine;
-    EXPECT_EQ(t.log(), kRule + "\n==  Verify Firmware Program Ver1.60             \n" + kRule + "\n" + line)
-        << row.name;
+    EXPECT_EQ(t.log(), kHead + line) << row.name;
     EXPECT_FALSE(t.anythingSent()) << row.name;
   }
 }

@@ -1,6 +1,6 @@
 #include "performance/performance_report.h"
 
-#include <cstdio>
+#include <iomanip>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -83,10 +83,12 @@ Figures readFigures(const Json& report) {
   return figures;
 }
 
+// A stream rather than a fixed buffer: a figure as large as a double holds
+// has over 300 digits, and a buffer would cut it short without a word.
 std::string number(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
+  std::ostringstream text;
+  text << std::fixed << std::setprecision(decimals) << value;
+  return text.str();
 }
 
 /// A time in the unit that reads best.

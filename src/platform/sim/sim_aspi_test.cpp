@@ -139,7 +139,7 @@ class RecordingPosting : public AspiPostingRoutine {
 
 class AspiSimMachine : public ::testing::Test {
  protected:
-  void build(MachineDescription description) {
+  void build(const MachineDescription& description) {
     machine_ = std::make_unique<SimMachine>(transcript_, description);
     module_ = UniqueModule(*machine_, machine_->loadLibrary("WNASPI32"));
     send_ = machine_->procAddress(module_.get(), "SendASPI32Command");
