@@ -90,6 +90,7 @@ ChildResult runChild(const std::filesystem::path& program, const std::vector<std
   std::vector<std::string> words{program.string()};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (auto& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   const std::string directory = workingDirectory.string();

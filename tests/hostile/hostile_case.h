@@ -17,7 +17,7 @@
 namespace updater::hostile {
 
 /// One entry the case makes in the working folder after copying the files.
-struct MadeEntry {
+struct MadeEntry {  // NOLINT(bugprone-exception-escape): only out of memory, which ends the run
   enum class Kind { File, Directory, Fifo, Symlink, Remove, ModeOnly };
 
   std::string path;  // relative to the working folder
