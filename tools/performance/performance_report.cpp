@@ -161,7 +161,8 @@ void writeJobRatio(std::ostream& out, const Figures& figures) {
       << duration(job->cpuNs) << " of processor time; the loader's protocol asks for "
       << number(pauseNs / 1e6, 0) << " ms of pauses per run. The program's processor time is "
       << number(100.0 * job->cpuNs / pauseNs, 2) << " % of those pauses. Its wall time, " << duration(job->realNs)
-      << ", is mostly the flush of SERIAL.TXT to the disk, time the disk spends rather than the program.\n\n";
+      << ", adds to that the wait for the flush of SERIAL.TXT to the disk, time the disk spends rather than the "
+         "program.\n\n";
 }
 
 void writeRouteAllocations(std::ostream& out, const Figures& figures) {
