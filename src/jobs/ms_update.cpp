@@ -130,14 +130,16 @@ class MsUpdateRun {
     window_.showText(report_);
   }
 
+  // No box ever stands over the status window: it is hidden first, and once
+  // a box has shown it stays hidden for the rest of the run.
   void box(std::string_view text) {
+    window_.hide();
     program_.mainView.messageBox(text, program_.applicationName, MessageIcon::Stop);
   }
 
   // The failure exit; returns false so that a step can end with it.
   bool fail(std::string_view text) { return fail(text, text); }
   bool fail(std::string_view boxText, std::string_view logText) {
-    window_.hide();
     box(boxText);
     program_.statusLog += '\n';
     program_.statusLog += logText;
@@ -272,8 +274,7 @@ class MsUpdateRun {
       append("SUCCESS! ISP STATUS:a5");
       report_ += texts_.success;
     } else {
-      // The switch back still follows; the window stays hidden from here on.
-      window_.hide();
+      // The switch back still follows, with the window hidden.
       box("Error!!! MS ISP OR Verify Fail!!!");
     }
     publish();

@@ -1,9 +1,9 @@
 #pragma once
 
 // Move-only owners of what the port hands out: a handle, a registry key, a
-// loaded module, a file lock. Each gives its value back to the port when it is destroyed
-// or reset, so an early return cannot leak one. A program-wide owner that is
-// "null" simply holds nothing.
+// loaded module, a file lock. Each gives its value back to the port when it
+// is destroyed or reset, so an early return cannot leak one. A program-wide
+// owner that is "null" simply holds nothing.
 
 #include <utility>
 
