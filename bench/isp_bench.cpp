@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "allocation_counter.h"
-#include "common/program.h"
+#include "app/program.h"
 #include "isp/program_firmware.h"
 #include "quiet_platform.h"
 #include "testing/program_harness.h"

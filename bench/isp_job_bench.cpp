@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "allocation_counter.h"
-#include "common/program.h"
+#include "app/program.h"
 #include "device/hardware_revision.h"
 #include "isp/program_firmware.h"
 #include "jobs/image_patch.h"

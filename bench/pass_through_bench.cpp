@@ -9,7 +9,7 @@
 
 #include "allocation_counter.h"
 #include "programming_runs.h"
-#include "common/program.h"
+#include "app/program.h"
 #include "device/pass_through_binding.h"
 #include "isp/program_firmware.h"
 #include "quiet_platform.h"

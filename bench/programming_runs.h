@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "common/program.h"
+#include "app/program.h"
 
 namespace updater {
 

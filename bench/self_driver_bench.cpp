@@ -10,7 +10,7 @@
 
 #include "allocation_counter.h"
 #include "programming_runs.h"
-#include "common/program.h"
+#include "app/program.h"
 #include "device/self_driver_bindings.h"
 #include "isp/program_firmware.h"
 #include "quiet_platform.h"

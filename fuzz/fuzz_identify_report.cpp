@@ -11,7 +11,7 @@
 
 #include "app/device_report.h"
 #include "app/windows_family.h"
-#include "common/program.h"
+#include "app/program.h"
 #include "device/hardware_revision.h"
 #include "device/identify_record.h"
 #include "device/slot_assignment.h"

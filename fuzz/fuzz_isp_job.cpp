@@ -31,7 +31,7 @@
 
 #include "app/main_window.h"
 #include "app/operator_commands.h"
-#include "common/program.h"
+#include "app/program.h"
 #include "device/access_route.h"
 #include "device/program_routes.h"
 #include "testing/job_fixture.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "common/program.h"
+#include "app/program.h"
 #include "common/text_format.h"
-#include "device/access_route.h"
+#include "device/route_registry.h"
 #include "device/device_table.h"
 #include "device/hardware_revision.h"
 
@@ -157,7 +157,7 @@ void appendCountBlock(std::string& text, const Program& program, const DeviceEnt
   text += " with ";
   appendHex(text, entry.letterCount);
   text += " slot.";
-  if (currentAccessRoute(program) == AccessRoute::Aspi) {
+  if (accessRoute(program.osMode, program.selfDriverChosen, program.driverKind) == AccessRoute::Aspi) {
     text += "\n Locate [Adapter:Target] : [";
     appendHex(text, entry.aspiAdapter);
     text += ':';

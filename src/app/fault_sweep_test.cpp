@@ -20,7 +20,7 @@
 #include "app/control_ids.h"
 #include "app/fault_sweep_expectations.h"
 #include "app/main_window.h"
-#include "common/program.h"
+#include "app/program.h"
 #include "testing/fault_scenario.h"
 
 namespace updater {

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "common/program.h"
+#include "app/program.h"
 
 namespace updater {
 namespace {

@@ -7,9 +7,8 @@
 #include "app/load_user_isp_data.h"
 #include "app/operator_commands.h"
 #include "app/windows_family.h"
-#include "common/program.h"
-#include "device/program_routes.h"
-#include "device/route_operations.h"
+#include "app/program.h"
+#include "app/route_operations.h"
 
 namespace updater {
 namespace {
@@ -52,7 +51,6 @@ const DriverListRow* driverListRow(OsMode osMode, bool selfDriverChosen) {
 void resetOperatorState(Program& program) {
   program.selfDriverChosen = false;
   program.driverKind = DriverKind::Other;
-  program.routeStatus = 0;
   program.ispEnabled = false;
   program.msMode = false;
   program.deviceTable.deviceCount = 0;
@@ -65,7 +63,7 @@ void resetOperatorState(Program& program) {
 
 }  // namespace
 
-bool initialiseMainWindow(Program& program, ProgramRoutes& routes) {
+bool initialiseMainWindow(Program& program, RouteSet& routes) {
   const WindowsFamily family = detectWindowsFamily(program.port.versionWord());
   program.osMode = family.osMode;
   if (family.osMode == OsMode::Unsupported) {
@@ -90,6 +88,6 @@ void fillDriverList(Program& program) {
   if (!row->chosenName.empty()) program.selectedDriverName = row->chosenName;
 }
 
-void closeMainWindow(Program& program, ProgramRoutes& routes) { closeDevice(program, routes); }
+void closeMainWindow(Program& program, RouteSet& routes) { closeDevice(program, routes); }
 
 }  // namespace updater

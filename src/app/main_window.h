@@ -7,12 +7,12 @@
 namespace updater {
 
 struct Program;
-class ProgramRoutes;
+class RouteSet;
 
 /// Runs the window's initialisation. Returns false when the program refuses
 /// to run on this Windows (after its two warning boxes); the window then
 /// ends at once.
-bool initialiseMainWindow(Program& program, ProgramRoutes& routes);
+bool initialiseMainWindow(Program& program, RouteSet& routes);
 
 /// Fills "Driver Select" and its label for the Windows family and the
 /// "SelfDriverSel" choice. The list is not emptied here.
@@ -20,6 +20,6 @@ void fillDriverList(Program& program);
 
 /// The "Close" button: releases the current route's handle. The window then
 /// ends.
-void closeMainWindow(Program& program, ProgramRoutes& routes);
+void closeMainWindow(Program& program, RouteSet& routes);
 
 }  // namespace updater

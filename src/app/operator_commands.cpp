@@ -8,11 +8,11 @@
 #include "app/device_report.h"
 #include "app/load_user_isp_data.h"
 #include "app/main_window.h"
-#include "common/program.h"
+#include "app/route_operations.h"
+#include "app/program.h"
+#include "common/field_text.h"
 #include "common/text_format.h"
 #include "device/hardware_revision.h"
-#include "device/program_routes.h"
-#include "device/route_operations.h"
 #include "jobs/isp_job.h"
 #include "jobs/ms_update.h"
 #include "jobs/verify_job.h"
@@ -29,9 +29,47 @@ constexpr std::string_view kIspRevisions[] = {"3046", "3086", "4013", "4023", "4
                                               "4064", "4113", "4129", "4137", "4147", "4148",
                                               "4161", "4165", "4166", "4168", "4391"};
 
+/// What the ISP command does differently in each supported Windows family.
+struct FamilyRules {
+  OsMode osMode;
+  /// StatusLog's text when the self driver cannot be opened, before its name.
+  std::string_view driverFailurePrefix;
+  /// Windows 98 programs whatever the revision and the "ISP_MS F/W" box.
+  bool checksRequirements;
+  /// Windows 2000: a driver that cannot be opened ends the command with the
+  /// log alone, and only a lone reader is programmed.
+  bool driverFailureEndsCommand;
+  bool programsLoneReaderOnly;
+};
+
+constexpr FamilyRules kFamilyRules[] = {
+    {OsMode::Win98, "ISP_E3: Can't Load the Driver : ", false, false, false},
+    {OsMode::WinMe, "ISP_E4: Can't Load the Driver : ", true, false, false},
+    {OsMode::Win2000, "ISP_E6: Can't Load the Driver : ", true, true, true},
+    {OsMode::WinXp, "", true, false, false},
+};
+
+const FamilyRules& familyRules(OsMode osMode) {
+  for (const auto& rules : kFamilyRules) {
+    if (rules.osMode == osMode) return rules;
+  }
+  return kFamilyRules[std::size(kFamilyRules) - 1];
+}
+
+/// The registry's row for the program's inputs; none on an unsupported
+/// Windows.
+const RouteRow* currentRow(const Program& program) { return routeRowFor(program.routeInputs()); }
+
 bool onSelfDriverRoute(const Program& program) {
-  return program.osMode == OsMode::Win98 ||
-         ((program.osMode == OsMode::WinMe || program.osMode == OsMode::Win2000) && program.selfDriverChosen);
+  const RouteRow* row = currentRow(program);
+  return row != nullptr && row->opensSelfDriver;
+}
+
+/// The Memory Stick controller is reached through the Windows 98/ME self
+/// drivers only.
+bool servesMemoryStick(const Program& program) {
+  const RouteRow* row = currentRow(program);
+  return row != nullptr && (row->id == AccessRoute::SelfDriverPort || row->id == AccessRoute::SelfDriverDynamic);
 }
 
 bool supportedFamily(const Program& program) { return program.osMode != OsMode::Unsupported; }
@@ -53,9 +91,8 @@ void fillDeviceList(Program& program) {
 
 /// Opens the self driver of the route; on failure StatusLog becomes
 /// "\n" + `prefix` + the driver's name. True when open.
-bool openDriverOrLog(Program& program, ProgramRoutes& routes, std::string_view prefix) {
-  program.routeStatus = static_cast<std::uint8_t>(openSelfDriver(program, routes));
-  if (program.routeStatus == 0) return true;
+bool openDriverOrLog(Program& program, RouteSet& routes, std::string_view prefix) {
+  if (openSelfDriver(program, routes) == kDriverOpen) return true;
   program.statusLog = "\n";
   program.statusLog += prefix;
   program.statusLog += program.selectedDriverName;
@@ -77,18 +114,36 @@ void appendTally(Program& program) {
   appendHex(log, program.tally.totalCount);
 }
 
-void runIspOrMsProgram(Program& program, ProgramRoutes& routes) {
+void runIsp(Program& program, RouteSet& routes) {
+  RunSink sink = program.sink();
+  JobContext job = program.jobContext(sink, routes.selected(program.routeInputs()));
+  runIspJob(job, program.tally, program.serialCounter);
+}
+
+void runVerify(Program& program, RouteSet& routes) {
+  RunSink sink = program.sink();
+  JobContext job = program.jobContext(sink, routes.selected(program.routeInputs()));
+  runVerifyJob(job);
+}
+
+void runMs(Program& program, RouteSet& routes, int verifyMode) {
+  RunSink sink = program.sink();
+  JobContext job = program.jobContext(sink, routes.selected(program.routeInputs()));
+  runMsUpdate(job, routes.selfDriverPort(), verifyMode);
+}
+
+void runIspOrMsProgram(Program& program, RouteSet& routes) {
   if (program.msMode) {
-    runMsUpdate(program, kMsProgram);
+    runMs(program, routes, kMsProgram);
   } else {
-    runIspJob(program, routes);
+    runIsp(program, routes);
   }
 }
 
 // Windows 2000: scan again and program only a lone reader. False when the
 // command has ended without a job.
-bool rescanForLoneReader(Program& program, ProgramRoutes& routes) {
-  program.routeStatus = static_cast<std::uint8_t>(buildDeviceTable(program, routes));
+bool rescanForLoneReader(Program& program, RouteSet& routes) {
+  buildDeviceTable(program, routes);
   const std::uint32_t count = program.deviceTable.deviceCount;
   if (count == 1) return true;
   if (count == 0) {
@@ -103,17 +158,15 @@ bool rescanForLoneReader(Program& program, ProgramRoutes& routes) {
 
 }  // namespace
 
-void getInfo(Program& program, ProgramRoutes& routes) {
+void getInfo(Program& program, RouteSet& routes) {
   clearDeviceTable(program.deviceTable);
-  program.routeStatus = 0;
   program.statusLog.clear();
   std::string log;
 
   bool driverOpen = true;
   if (onSelfDriverRoute(program)) {
     program.driverKind = driverKindOf(program.selectedDriverName);
-    program.routeStatus = static_cast<std::uint8_t>(openSelfDriver(program, routes));
-    if (program.routeStatus != 0) {
+    if (openSelfDriver(program, routes) != kDriverOpen) {
       driverOpen = false;
       log = "\nError: Can't Load the Driver " + program.selectedDriverName +
             "\n  P/S: Device Not Ready Or Error Driver select.";
@@ -122,10 +175,10 @@ void getInfo(Program& program, ProgramRoutes& routes) {
     }
   }
   if (driverOpen) {
-    program.routeStatus = static_cast<std::uint8_t>(buildDeviceTable(program, routes));
-    if (program.routeStatus == 1 || program.routeStatus == 2) {
+    const int found = buildDeviceTable(program, routes);
+    if (found == 1 || found == 2) {
       log = "\nERROR: Device Not Ready when GET DEVICE VERSION!! \n  P/S: After ISP/Verify Device must plug-out first!";
-      if (onSelfDriverRoute(program)) routes.closeSelfDriver9x(program);
+      if (onSelfDriverRoute(program)) closeDevice(program, routes);
     } else {
       fillDeviceList(program);
     }
@@ -134,7 +187,7 @@ void getInfo(Program& program, ProgramRoutes& routes) {
   showDeviceReport(program);
 }
 
-void driverSelectChanged(Program& program, ProgramRoutes& routes) {
+void driverSelectChanged(Program& program, RouteSet& routes) {
   const std::string chosen = program.mainView.selectedListText(control::kDriverList, kDriverNameChars);
   if (onSelfDriverRoute(program)) program.selectedDriverName = chosen;
   getInfo(program, routes);
@@ -178,79 +231,44 @@ void userIspInfoClicked(Program& program) {
                                              program.selectedDriverName});
 }
 
-void ispCommand(Program& program, ProgramRoutes& routes) {
-  program.routeStatus = 0;
+void ispCommand(Program& program, RouteSet& routes) {
   if (!supportedFamily(program)) return warn(program, "ISP_E1: ISP must run under win98 or WinMe or Win2K or WinXP");
   if (!program.ispEnabled) return warn(program, "ISP_E2: Before ISP, Please select the [ISP_ena] first!!!");
   program.deviceTable.hardwareRevisionText = hardwareRevisionText(selectedEntry(program.deviceTable).usbHwRevision);
 
-  if (program.osMode == OsMode::Win98) {
-    if (openDriverOrLog(program, routes, "ISP_E3: Can't Load the Driver : ")) runIspOrMsProgram(program, routes);
-  } else {
+  const FamilyRules& rules = familyRules(program.osMode);
+  if (rules.checksRequirements) {
     if (!program.selfDriverChosen && !revisionServedWithoutDriver(program)) {
       return warn(program, "ISP_E5: ISP must run under win98 or WinMe or WIN2K with DRIVER Install.");
     }
-    if (program.msMode && !(program.osMode == OsMode::WinMe && program.selfDriverChosen)) {
+    if (program.msMode && !servesMemoryStick(program)) {
       return warn(program, "ISP_E9: MS ISP must run under win98 or WinMe with DRIVER Install.");
     }
-    switch (program.osMode) {
-      case OsMode::WinMe:
-        if (!program.selfDriverChosen || openDriverOrLog(program, routes, "ISP_E4: Can't Load the Driver : ")) {
-          runIspOrMsProgram(program, routes);
-        }
-        break;
-      case OsMode::Win2000:
-        if (program.selfDriverChosen && !openDriverOrLog(program, routes, "ISP_E6: Can't Load the Driver : ")) {
-          return showStatusLog(program);
-        }
-        if (!rescanForLoneReader(program, routes)) return;
-        runIspJob(program, routes);
-        break;
-      default:
-        runIspJob(program, routes);
-        break;
-    }
+  }
+  if (onSelfDriverRoute(program) && !openDriverOrLog(program, routes, rules.driverFailurePrefix)) {
+    if (rules.driverFailureEndsCommand) return showStatusLog(program);
+  } else {
+    if (rules.programsLoneReaderOnly && !rescanForLoneReader(program, routes)) return;
+    runIspOrMsProgram(program, routes);
   }
   appendTally(program);
   showStatusLog(program);
 }
 
-void verifyCommand(Program& program, ProgramRoutes& routes) {
+void verifyCommand(Program& program, RouteSet& routes) {
   if (!supportedFamily(program)) {
     return warn(program, "Verify must run under win98 or WinMe or Win2K Oor WinXP with self-driver");
   }
   if (!program.ispEnabled) return warn(program, "Before Verify Firmware, Please select the [ISP_ena] first!!!");
-  constexpr std::string_view kCantLoad = "Can't Load the Driver : ";
-  constexpr std::string_view kMsRefusal = "ISP_E9: ISP must run under win98 or WinMe with DRIVER Install.";
-
-  switch (program.osMode) {
-    case OsMode::Win98:
-      if (!openDriverOrLog(program, routes, kCantLoad)) break;
-      if (program.msMode) {
-        runMsUpdate(program, kMsVerify);
-      } else {
-        runVerifyJob(program, routes);
-      }
-      break;
-    case OsMode::WinMe:
-      program.routeStatus = 0;
-      if (program.selfDriverChosen && !openDriverOrLog(program, routes, kCantLoad)) break;
-      if (!program.msMode) {
-        runVerifyJob(program, routes);
-      } else if (!program.selfDriverChosen) {
-        return warn(program, kMsRefusal);
-      } else {
-        runMsUpdate(program, kMsVerify);
-      }
-      break;
-    default:  // Windows 2000, XP and Vista
-      if (program.msMode) return warn(program, kMsRefusal);
-      if (program.osMode == OsMode::Win2000 && program.selfDriverChosen &&
-          !openDriverOrLog(program, routes, kCantLoad)) {
-        break;
-      }
-      runVerifyJob(program, routes);
-      break;
+  if (program.msMode && !servesMemoryStick(program)) {
+    return warn(program, "ISP_E9: ISP must run under win98 or WinMe with DRIVER Install.");
+  }
+  if (!onSelfDriverRoute(program) || openDriverOrLog(program, routes, "Can't Load the Driver : ")) {
+    if (program.msMode) {
+      runMs(program, routes, kMsVerify);
+    } else {
+      runVerify(program, routes);
+    }
   }
   showStatusLog(program);
 }

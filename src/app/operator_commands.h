@@ -9,12 +9,12 @@
 namespace updater {
 
 struct Program;
-class ProgramRoutes;
+class RouteSet;
 
 /// "GetInfo": scan, fill "Device Sel", show the report.
-void getInfo(Program& program, ProgramRoutes& routes);
+void getInfo(Program& program, RouteSet& routes);
 /// "Driver Select" changed: take the chosen driver, scan again.
-void driverSelectChanged(Program& program, ProgramRoutes& routes);
+void driverSelectChanged(Program& program, RouteSet& routes);
 /// "SelfDriverSel" clicked: flip the choice and refill "Driver Select".
 void selfDriverClicked(Program& program);
 /// "Device Sel" changed: select that reader and show its report.
@@ -25,8 +25,8 @@ void msModeClicked(Program& program);
 /// "UserISPInfo": read DEVICE.TXT again and show its summary.
 void userIspInfoClicked(Program& program);
 /// "WIN9xISP".
-void ispCommand(Program& program, ProgramRoutes& routes);
+void ispCommand(Program& program, RouteSet& routes);
 /// "WIN9xVER".
-void verifyCommand(Program& program, ProgramRoutes& routes);
+void verifyCommand(Program& program, RouteSet& routes);
 
 }  // namespace updater

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
-#include "common/program.h"
+#include "app/program.h"
 #include "testing/operator_fixture.h"
 
 namespace updater {

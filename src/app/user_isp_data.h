@@ -1,104 +1,16 @@
 #pragma once
 
-// What DEVICE.TXT says: the identity data a programming run stamps into the
-// image, the firmware file names, the two inquiry identities a reader is
-// recognised by and the ROM select code of every data transfer.
-//
-// A value counts only when its flag (or, for the two USB strings, its length)
-// says it is given; a field whose key is missing keeps its old bytes. Text
-// fields are plain bytes of fixed width, not terminated inside their width;
-// print them with `fieldText`.
-
-#include <array>
-#include <cstddef>
-#include <cstdint>
-#include <string_view>
+// Reading DEVICE.TXT into its record (jobs/user_isp_data.h).
 
 #include "app/device_txt.h"
-#include "common/bytes.h"
+#include "jobs/user_isp_data.h"
 
 namespace updater {
-
-inline constexpr std::size_t kUsbStringWidth = 24;
-inline constexpr std::size_t kSerialStringWidth = 12;
-inline constexpr std::size_t kInquiryVendorWidth = 8;
-inline constexpr std::size_t kInquiryProductWidth = 16;
-inline constexpr std::size_t kInquiryRevisionWidth = 4;
-/// An inquiry identity: vendor 8, product 16, revision 4 bytes.
-inline constexpr std::size_t kInquiryIdentityWidth = 28;
-inline constexpr std::size_t kInquiryIdentityProductOffset = 8;
-inline constexpr std::size_t kInquiryIdentityRevisionOffset = 24;
-/// Up to 12 characters and room for the terminating NUL.
-inline constexpr std::size_t kFileNameWidth = 13;
-inline constexpr std::size_t kDeviceSettingCount = 26;
-
-using FileName = std::array<char, kFileNameWidth>;
-using InquiryIdentity = std::array<char, kInquiryIdentityWidth>;
-
-struct UserIspData {
-  /// "VID", exactly four hex digits.
-  std::uint16_t vendorId = 0;
-  bool vendorIdActive = false;
-  /// "PID", exactly four hex digits.
-  std::uint16_t productId = 0;
-  bool productIdActive = false;
-
-  /// "String_Manufacture", blank-padded; given when the length is not 0.
-  std::array<char, kUsbStringWidth> manufacturerString{};
-  std::size_t manufacturerLength = 0;
-  /// "String_Product", blank-padded; given when the length is not 0.
-  std::array<char, kUsbStringWidth> productString{};
-  std::size_t productLength = 0;
-  /// "KS~@$^_Str_Serial", NUL-padded: the fixed serial-number string.
-  std::array<char, kSerialStringWidth> serialString{};
-  bool serialActive = false;
-
-  /// "Inquiry_Manufacture", blank-padded.
-  std::array<char, kInquiryVendorWidth> inquiryVendor{};
-  bool inquiryVendorActive = false;
-  /// "Inquiry_Product", blank-padded.
-  std::array<char, kInquiryProductWidth> inquiryProduct{};
-  bool inquiryProductActive = false;
-  /// "Inquiry_Version", exactly four characters.
-  std::array<char, kInquiryRevisionWidth> inquiryRevision{};
-  bool inquiryRevisionActive = false;
-
-  /// "ISP_ROMCODE"; empty (all NUL) when not given.
-  FileName romCodeFile{};
-  /// `romCodeFile` with its extension replaced by "adr"; empty when the
-  /// ROM code file name has no base name of 1 to 8 characters before a dot.
-  FileName addressFile{};
-  /// "MS_ISP_ROMCODE"; empty when not given.
-  FileName msRomCodeFile{};
-  /// "BmpMap_file"; empty when not given.
-  FileName bmpMapFile{};
-  bool bmpMapActive = false;
-
-  /// The two inquiry identities a reader is recognised by ("FA_Inquiry_..."
-  /// and "FB_Inquiry_..."). No flags: an absent part stays blank.
-  InquiryIdentity FaInquiry{};
-  InquiryIdentity FbInquiry{};
-
-  /// "Device_setting": entries the list does not reach are 0xFF.
-  std::array<Byte, kDeviceSettingCount> deviceSetting{};
-  bool deviceSettingActive = false;
-
-  /// "ROM_setting": carried in byte 3 of every data transfer; 0 when absent.
-  Byte romSelectCode = 0;
-};
 
 /// Fills `data` from DEVICE.TXT: resets every presence flag, then reads each
 /// key. Values whose key is missing or malformed are absent; when the file
 /// could not be opened, every value is absent, the file names are empty, the
 /// inquiry identities blank and `romSelectCode` 0.
 void readUserIspData(UserIspData& data, const DeviceTxt& file);
-
-/// A fixed-width text field as text: up to its first NUL, never past its
-/// width.
-template <std::size_t N>
-std::string_view fieldText(const std::array<char, N>& field) {
-  const std::string_view whole(field.data(), N);
-  return whole.substr(0, whole.find('\0'));
-}
 
 }  // namespace updater

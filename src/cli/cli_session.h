@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "common/program.h"
-#include "device/program_routes.h"
+#include "app/program.h"
+#include "device/route_registry.h"
 #include "platform/sim/recording_main_view.h"
 #include "platform/sim/recording_status_view.h"
 #include "platform/sim/sim_machine.h"
@@ -28,7 +28,7 @@ struct CliSession {
   RecordingMainView mainView{transcript};
   RecordingStatusView statusView{transcript};
   Program program{machine, mainView, statusView};
-  ProgramRoutes routes{program};
+  RouteSet routes{machine};
 };
 
 struct SessionOutcome {

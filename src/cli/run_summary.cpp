@@ -1,6 +1,6 @@
 #include "cli/run_summary.h"
 
-#include "common/program.h"
+#include "app/program.h"
 #include "platform/sim/sim_machine.h"
 
 namespace updater {

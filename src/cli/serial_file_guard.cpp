@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "common/plain_file.h"
-#include "common/program.h"
 #include "jobs/file_replacement.h"
 #include "jobs/serial_counter.h"
 #include "jobs/serial_lock.h"
@@ -25,16 +24,16 @@ std::optional<std::string> readWhole(const std::filesystem::path& path) {
 }  // namespace
 
 SerialFileGuard::SerialFileGuard(const std::filesystem::path& workingDirectory)
-    : path_(workingDirectory / kSerialFileName), contents_(readWhole(path_)) {}
+    : directory_(workingDirectory), path_(workingDirectory / kSerialFileName), contents_(readWhole(path_)) {}
 
-bool SerialFileGuard::restore(Program& program) const {
+bool SerialFileGuard::restore(Port& port, const SerialCounter& counter) const {
   if (readWhole(path_) == contents_) return true;
-  const SerialLock lock = lockSerialFile(program);
+  const SerialLock lock = lockSerialFile(port, directory_);
   if (lock.result != SerialLockResult::Ok) return false;
   // Read again under the lock: only now can no other program change it.
   const std::optional<std::string> now = readWhole(path_);
   if (now == contents_) return true;
-  if (now != serialCounterText(program.serialCounter)) return false;
+  if (now != serialCounterText(counter)) return false;
   if (!contents_) {
     std::error_code error;
     std::filesystem::remove(path_, error);

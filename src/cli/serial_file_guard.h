@@ -13,23 +13,25 @@
 #include <optional>
 #include <string>
 
-namespace updater {
+#include "jobs/serial_counter.h"
+#include "platform/port.h"
 
-struct Program;
+namespace updater {
 
 class SerialFileGuard {
  public:
   /// Notes SERIAL.TXT in `workingDirectory` as it is now (or its absence).
   explicit SerialFileGuard(const std::filesystem::path& workingDirectory);
 
-  /// Puts the file back as noted when `program`'s run changed it, that is
-  /// when it holds the program's counter in the written form, what the run
-  /// saved last. Returns true when the file is as noted; false when it was
+  /// Puts the file back as noted when the run changed it, that is when it
+  /// holds `counter` (the run's counter, what it saved last) in the written
+  /// form; the lock is taken through `port`. Returns true when the file is as noted; false when it was
   /// not put back: another program holds its lock, the write failed, or it
   /// holds something else, which is left as it is.
-  bool restore(Program& program) const;
+  bool restore(Port& port, const SerialCounter& counter) const;
 
  private:
+  std::filesystem::path directory_;
   std::filesystem::path path_;
   std::optional<std::string> contents_;  // none: there was no file
 };

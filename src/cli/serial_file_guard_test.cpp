@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/program.h"
+#include "app/program.h"
 #include "jobs/serial_lock.h"
 #include "testing/program_harness.h"
 #include "testing/temporary_directory.h"

@@ -1,20 +1,16 @@
 #pragma once
 
-// The way vendor commands travel to a reader, and how it follows from the
-// route inputs: the Windows family, the "SelfDriverSel" check box and the
-// kind of the chosen driver. The route is never stored; every operation
-// derives it when it runs, so a change of an input takes effect at the next
-// operation.
+// The names of the access routes, the ways vendor commands travel to a
+// reader, and of the kinds of self driver. Which route the Windows family
+// and the operator's choices select is the registry's
+// (device/route_registry.h); each route is a class of its own
+// (device/route.h).
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
-#include "device/os_mode.h"
 
 namespace updater {
-
-struct Program;
 
 enum class AccessRoute {
   PassThrough,        // SCSI pass-through on the reader's drive letter
@@ -37,11 +33,5 @@ const char* routeName(AccessRoute route);
 /// The kind of the driver named `selectedDriverName`: `Kv20Disk` when its
 /// first 12 characters are "KV20DISK.PDR".
 DriverKind driverKindOf(std::string_view selectedDriverName);
-
-/// The route for these inputs; none on an unsupported Windows.
-std::optional<AccessRoute> accessRoute(OsMode osMode, bool selfDriverChosen, DriverKind driverKind);
-
-/// The route for the program's current inputs.
-std::optional<AccessRoute> currentAccessRoute(const Program& program);
 
 }  // namespace updater

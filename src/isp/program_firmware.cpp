@@ -2,9 +2,7 @@
 
 #include <string>
 
-#include "common/program.h"
 #include "common/text_format.h"
-#include "isp/sequence_steps.h"
 #include "isp/start_route.h"
 
 namespace updater {
@@ -12,10 +10,8 @@ namespace {
 
 constexpr std::string_view kLabel = "    ISP status : ";
 constexpr std::string_view kSuccessPrefix = "SUCCESS! ISP STATUS:";
-constexpr std::uint32_t kJumpSettleMs = 100;
-constexpr int kAttempts = 3;
 
-constexpr std::string_view kRetryLines[] = {
+constexpr std::string_view kRetryLines[kLoaderAttempts] = {
     "",
     "Warning! Retry program the Firmware : 1st Time!!!",
     "Warning! Retry program the Firmware : 2st Time!!!",
@@ -23,19 +19,19 @@ constexpr std::string_view kRetryLines[] = {
 
 class ProgrammingRun {
  public:
-  ProgrammingRun(Program& program, RouteBinding& route, std::uint32_t length)
-      : program_(program), route_(route), weights_(route.traits().programProgress),
-        transfer_{length, paddedLength(length)}, window_(program.statusView) {}
+  ProgrammingRun(const LoaderImage& image, SequenceContext& context, IspTally& tally)
+      : image_(image), context_(context), sink_(context.sink), tally_(tally),
+        weights_(context.route.traits().programProgress), window_(context.sink.statusView()) {}
 
   void run() {
     openWindow();
     if (!enterLoader()) return;
     Byte status = 0;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-      if (attempt > 0) logEvent(program_, window_, kRetryLines[attempt]);
-      if (!programAndCompare(status)) return;
-      if (status == IspVerifyOk) return succeed();
-    }
+    const Attempt result = retryAttempts(
+        kRetryLines, [&](std::string_view line) { logEvent(sink_, window_, line); },
+        [&] { return programAndCompare(status); });
+    if (result == Attempt::Failed) return;
+    if (result == Attempt::Done) return succeed();
     giveUp(status);
   }
 
@@ -46,92 +42,97 @@ class ProgrammingRun {
     window_.setRange(0, 15);
     window_.show();
     window_.showLabel(kLabel);
-    window_.showText(route_.traits().initialTextIsStatusLog ? std::string_view(program_.statusLog)
-                                                            : std::string_view());
+    window_.showText(context_.route.traits().initialTextIsStatusLog ? std::string_view(sink_.statusLog())
+                                                                    : std::string_view());
     point(1);
   }
 
   // The failure exit; returns false so that a step can end with it.
   bool fail(std::string_view text, bool counted) {
-    if (counted) ++program_.tally.errorCount;
-    failRun(program_, route_, window_, text, text);
+    if (counted) ++tally_.errorCount;
+    failRun(context_, window_, text, text);
     return false;
+  }
+  Attempt failAttempt(std::string_view text) {
+    fail(text, true);
+    return Attempt::Failed;
   }
 
   bool enterLoader() {
-    if (!sendJumpToIsp(route_)) return fail("Error!!! JMP ISP STATUS ERROR!!!", false);
-    program_.port.sleep(kJumpSettleMs);
     Byte status = 0;
-    if (!readIspStatus(route_, status)) return fail("Error!!! GET ISP STATUS ERROR!!!", false);
-    if (status != IspReady) {
-      std::string text = "Error!!! DEBUG : JMP ISP reponse status : ";
-      appendHex(text, status);
-      text += "\nError!!! JMP ISP reponse status  != 0x9c !!!";
-      return fail(text, false);
+    switch (updater::enterLoader([&] { return sendJumpToIsp(context_.route); }, context_.route, context_.clock,
+                                 status)) {
+      case LoaderEntry::SwitchFailed: return fail("Error!!! JMP ISP STATUS ERROR!!!", false);
+      case LoaderEntry::StatusFailed: return fail("Error!!! GET ISP STATUS ERROR!!!", false);
+      case LoaderEntry::NotReady: {
+        std::string text = "Error!!! DEBUG : JMP ISP reponse status : ";
+        appendHex(text, status);
+        text += "\nError!!! JMP ISP reponse status  != 0x9c !!!";
+        return fail(text, false);
+      }
+      case LoaderEntry::Ready: break;
     }
-    logStatusEvent(program_, window_, kSuccessPrefix, status, " [Firmware jump into ISP now]");
+    logStatusEvent(sink_, window_, kSuccessPrefix, status, " [Firmware jump into ISP now]");
     point(2);
-    ++program_.tally.totalCount;
+    ++tally_.totalCount;
     return true;
   }
 
   // One attempt: the programming transfer, its answer, the compare transfer
-  // and its answer (left in `status`). False when the run has failed.
-  bool programAndCompare(Byte& status) {
-    if (!sendImage(program_, route_, IspDataMode::Program, transfer_))
-      return fail("Error!!! ISP TRANSFER DATA ERROR WHEN PROGRAMING CODE!!!", true);
+  // and its answer (left in `status`).
+  Attempt programAndCompare(Byte& status) {
+    RunRoute& route = context_.route;
+    if (!sendImage(route, image_, IspDataMode::Program))
+      return failAttempt("Error!!! ISP TRANSFER DATA ERROR WHEN PROGRAMING CODE!!!");
     point(3);
-    if (!readIspStatus(route_, status))
-      return fail("Error!!! GET ISP STATUS ERROR WHEN PROGRAMING CODE!!!", true);
+    if (!readIspStatus(route, status)) return failAttempt("Error!!! GET ISP STATUS ERROR WHEN PROGRAMING CODE!!!");
     point(4);
-    if (status != IspWriteOk) return fail("ERROR!!! JMP ISP reponse status  != 0xA5 !!!", true);
+    if (status != IspWriteOk) return failAttempt("ERROR!!! JMP ISP reponse status  != 0xA5 !!!");
     point(5);
-    logStatusEvent(program_, window_, kSuccessPrefix, status, " [Write Data sucessfull]");
+    logStatusEvent(sink_, window_, kSuccessPrefix, status, " [Write Data sucessfull]");
 
-    const std::uint32_t pause = route_.traits().pauseBeforeVerifyMs;
-    if (pause != 0) program_.port.sleep(pause);
-    if (!sendImage(program_, route_, IspDataMode::Verify, transfer_))
-      return fail("ERROR!!! ISP VERIFY Transfer Data Error!!!", true);
+    const std::uint32_t pause = route.traits().pauseBeforeVerifyMs;
+    if (pause != 0) context_.clock.sleep(pause);
+    if (!sendImage(route, image_, IspDataMode::Verify)) return failAttempt("ERROR!!! ISP VERIFY Transfer Data Error!!!");
     point(6);
     status = 0;
-    if (!readIspStatus(route_, status))
-      return fail("ERROR!!! GET ISP STATUS ERROR WHEN SEND DATA VERIFY!!!", true);
-    return true;
+    if (!readIspStatus(route, status)) return failAttempt("ERROR!!! GET ISP STATUS ERROR WHEN SEND DATA VERIFY!!!");
+    return status == IspVerifyOk ? Attempt::Done : Attempt::Again;
   }
 
   void succeed() {
     point(7);
-    logStatusEvent(program_, window_, kSuccessPrefix, IspVerifyOk, " [Verify Data sucessfull]");
-    ++program_.tally.successCount;
+    logStatusEvent(sink_, window_, kSuccessPrefix, IspVerifyOk, " [Verify Data sucessfull]");
+    ++tally_.successCount;
     window_.hide();
-    route_.end(program_);
+    context_.route.end();
   }
 
   void giveUp(Byte lastStatus) {
-    ++program_.tally.errorCount;
+    ++tally_.errorCount;
     if (lastStatus == IspVerifyError) {
       constexpr std::string_view text = "Error!!! ISP Data Verify Error, Program Fail!!!";
-      failRun(program_, route_, window_, text, text);
+      failRun(context_, window_, text, text);
     } else {
-      failRun(program_, route_, window_,
-              "Error!!! ISP reponse status  != 0x5A or 0x33 !!!, Unknow Error Happen!!!",
+      failRun(context_, window_, "Error!!! ISP reponse status  != 0x5A or 0x33 !!!, Unknow Error Happen!!!",
               "Error! ISP status != 0x5A or 0x33 !, Unknow Error Happen!!!");
     }
   }
 
-  Program& program_;
-  RouteBinding& route_;
+  const LoaderImage& image_;
+  SequenceContext& context_;
+  RunSink& sink_;
+  IspTally& tally_;
   const std::array<int, 7>& weights_;
-  const ImageTransfer transfer_;
   StatusDialog window_;
 };
 
 }  // namespace
 
-void programFirmware(Program& program, RouteBinding& route, std::uint32_t length) {
-  if (refuseUnsendableLength(program, length)) return;
-  if (!startRoute(program, route)) return;
-  ProgrammingRun(program, route, length).run();
+void programFirmware(const LoaderImage& image, SequenceContext& context, IspTally& tally) {
+  if (refuseUnsendableLength(context.sink, image.length)) return;
+  if (!startRoute(context.route, context.sink)) return;
+  ProgrammingRun(image, context, tally).run();
 }
 
 }  // namespace updater

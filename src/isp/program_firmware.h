@@ -1,17 +1,15 @@
 #pragma once
 
-#include <cstdint>
+#include "isp/isp_tally.h"
+#include "isp/sequence_steps.h"
 
 namespace updater {
 
-struct Program;
-class RouteBinding;
-
-/// Writes the `length`-byte image at the start of the FirmwareImage buffer
-/// into the controller through its ISP loader over `route`: enter the loader,
-/// program, compare, up to three attempts. Logs each event to StatusLog and a
-/// fresh status window, counts the run in IspTally, reports a failure once
-/// (stop box and StatusLog line) and closes the route on every way out.
-void programFirmware(Program& program, RouteBinding& route, std::uint32_t length);
+/// Writes `image` into the controller through its ISP loader over the
+/// context's route: enter the loader, program, compare, up to three
+/// attempts. Logs each event to StatusLog and a fresh status window, counts
+/// the run in `tally`, reports a failure once (stop box and StatusLog line)
+/// and closes the route on every way out.
+void programFirmware(const LoaderImage& image, SequenceContext& context, IspTally& tally);
 
 }  // namespace updater

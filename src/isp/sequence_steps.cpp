@@ -3,7 +3,6 @@
 #include <array>
 #include <string>
 
-#include "common/program.h"
 #include "common/text_format.h"
 
 namespace updater {
@@ -14,14 +13,14 @@ constexpr std::size_t kStatusAnswerCapacity = 32;
 
 }  // namespace
 
-bool sendJumpToIsp(RouteBinding& route) {
+bool sendJumpToIsp(RunRoute& route) {
   VendorCommand command;
   command.cdb = jumpToIspBlock(route.traits().jumpByte5);
   command.direction = Direction::None;
   return route.channel().execute(command);
 }
 
-bool readIspStatus(RouteBinding& route, Byte& status) {
+bool readIspStatus(RunRoute& route, Byte& status) {
   std::array<Byte, kStatusAnswerCapacity> answer{};
   VendorCommand command;
   command.cdb = getIspStatusBlock();
@@ -33,48 +32,45 @@ bool readIspStatus(RouteBinding& route, Byte& status) {
   return completed;
 }
 
-bool sendImage(Program& program, RouteBinding& route, IspDataMode mode, const ImageTransfer& transfer) {
+bool sendImage(RunRoute& route, const LoaderImage& image, IspDataMode mode) {
+  const std::uint32_t padded = paddedLength(image.length);
   VendorCommand command;
-  command.cdb = sendIspDataBlock(mode, program.userIspData.romSelectCode, transfer.length,
-                                 transfer.paddedLength);
+  command.cdb = sendIspDataBlock(mode, image.romSelect, image.length, padded);
   command.direction = Direction::Out;
-  Byte* image = program.firmwareImage.image.data();
   switch (route.traits().dataSent) {
     case DataSent::PaddedWithZeros:
-      command.transferLength = transfer.paddedLength;
-      command.data = Bytes(image, transfer.length);
+      command.transferLength = padded;
+      command.data = image.buffer.first(image.length);
       break;
     case DataSent::PaddedFromBuffer:
-      command.transferLength = transfer.paddedLength;
-      command.data = Bytes(image, transfer.paddedLength);
+      command.transferLength = padded;
+      command.data = image.buffer.first(padded);
       break;
     case DataSent::ExactLength:
-      command.transferLength = transfer.length;
-      command.data = Bytes(image, transfer.length);
+      command.transferLength = image.length;
+      command.data = image.buffer.first(image.length);
       break;
   }
   return route.channel().execute(command);
 }
 
-bool refuseUnsendableLength(Program& program, std::uint32_t length) {
+bool refuseUnsendableLength(RunSink& sink, std::uint32_t length) {
   if (length != 0 && length <= 0xFFFF) return false;
   std::string text = "Error!!! File too large !!!, ";
   appendDecimal(text, length);
-  program.mainView.messageBox(text, program.applicationName, MessageIcon::Stop);
-  program.statusLog += '\n';
-  program.statusLog += text;
+  sink.stopBox(text);
+  sink.appendLine(text);
   return true;
 }
 
-void logEvent(Program& program, StatusDialog& window, std::string_view line) {
-  program.statusLog += '\n';
-  program.statusLog += line;
-  window.showText(program.statusLog);
+void logEvent(RunSink& sink, StatusDialog& window, std::string_view line) {
+  sink.appendLine(line);
+  window.showText(sink.statusLog());
 }
 
-void logStatusEvent(Program& program, StatusDialog& window, std::string_view prefix, Byte status,
+void logStatusEvent(RunSink& sink, StatusDialog& window, std::string_view prefix, Byte status,
                     std::string_view event) {
-  std::string& log = program.statusLog;
+  std::string& log = sink.statusLog();
   log += '\n';
   log += prefix;
   appendHex(log, status);
@@ -82,13 +78,11 @@ void logStatusEvent(Program& program, StatusDialog& window, std::string_view pre
   window.showText(log);
 }
 
-void failRun(Program& program, RouteBinding& route, StatusDialog& window, std::string_view boxText,
-             std::string_view logText) {
+void failRun(SequenceContext& context, StatusDialog& window, std::string_view boxText, std::string_view logText) {
   window.hide();
-  program.mainView.messageBox(boxText, program.applicationName, MessageIcon::Stop);
-  program.statusLog += '\n';
-  program.statusLog += logText;
-  route.end(program);
+  context.sink.stopBox(boxText);
+  context.sink.appendLine(logText);
+  context.route.end();
 }
 
 }  // namespace updater

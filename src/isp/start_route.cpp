@@ -1,17 +1,11 @@
 #include "isp/start_route.h"
 
-#include "common/program.h"
-#include "isp/route_binding.h"
-
 namespace updater {
 
-bool startRoute(Program& program, RouteBinding& route) {
-  if (route.start(program)) return true;
+bool startRoute(RunRoute& route, RunSink& sink) {
+  if (route.start(sink)) return true;
   const std::string_view text = route.traits().openFailureText;
-  if (!text.empty()) {
-    program.statusLog += '\n';
-    program.statusLog += text;
-  }
+  if (!text.empty()) sink.appendLine(text);
   return false;
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 
-namespace updater {
+#include "isp/run_route.h"
 
-struct Program;
-class RouteBinding;
+namespace updater {
 
 /// Step one of both sequences: opens the route. A failure is reported only
 /// in StatusLog, with the route's open-failure text (a route whose start
 /// reports for itself has none). Returns true when the route is open.
-bool startRoute(Program& program, RouteBinding& route);
+bool startRoute(RunRoute& route, RunSink& sink);
 
 }  // namespace updater

@@ -2,9 +2,7 @@
 
 #include <string>
 
-#include "common/program.h"
 #include "common/text_format.h"
-#include "isp/sequence_steps.h"
 #include "isp/start_route.h"
 
 namespace updater {
@@ -12,11 +10,9 @@ namespace {
 
 constexpr std::string_view kLabel = "Verify status : ";
 constexpr std::string_view kSuccessPrefix = "SUCCESS! Verify STATUS:";
-constexpr std::uint32_t kJumpSettleMs = 100;
 constexpr int kProgressWeight = 5;
-constexpr int kAttempts = 3;
 
-constexpr std::string_view kRetryLines[] = {
+constexpr std::string_view kRetryLines[kLoaderAttempts] = {
     "",
     "Warning! Retry Verify the Firmware : 1st Time!!!",
     "Warning! Retry Verify the Firmware : 2st Time!!!",
@@ -24,19 +20,18 @@ constexpr std::string_view kRetryLines[] = {
 
 class VerifyRun {
  public:
-  VerifyRun(Program& program, RouteBinding& route, std::uint32_t length)
-      : program_(program), route_(route), transfer_{length, paddedLength(length)},
-        window_(program.statusView) {}
+  VerifyRun(const LoaderImage& image, SequenceContext& context)
+      : image_(image), context_(context), sink_(context.sink), window_(context.sink.statusView()) {}
 
   void run() {
     openWindow();
     if (!enterLoader()) return;
     Byte status = 0;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-      if (attempt > 0) logEvent(program_, window_, kRetryLines[attempt]);
-      if (!compare(status)) return;
-      if (status == IspVerifyOk) return succeed();
-    }
+    const Attempt result = retryAttempts(
+        kRetryLines, [&](std::string_view line) { logEvent(sink_, window_, line); },
+        [&] { return compare(status); });
+    if (result == Attempt::Failed) return;
+    if (result == Attempt::Done) return succeed();
     giveUp(status);
   }
 
@@ -45,49 +40,57 @@ class VerifyRun {
     window_.setRange(0, 15);
     window_.show();
     window_.showLabel(kLabel);
-    window_.showText(program_.statusLog);
+    window_.showText(sink_.statusLog());
     window_.progress(kProgressWeight);
   }
 
   // The failure exit; the box may name the ISP step while the log names the
   // verify run. Returns false so that a step can end with it.
   bool fail(std::string_view boxText, std::string_view logText) {
-    failRun(program_, route_, window_, boxText, logText);
+    failRun(context_, window_, boxText, logText);
     return false;
   }
   bool fail(std::string_view text) { return fail(text, text); }
 
   bool enterLoader() {
-    if (!sendJumpToIsp(route_))
-      return fail("Error!!! JMP ISP STATUS ERROR!!!", "Error!!! JMP Verify STATUS ERROR!!!");
-    program_.port.sleep(kJumpSettleMs);
     Byte status = 0;
-    if (!readIspStatus(route_, status))
-      return fail("Error!!! GET ISP STATUS ERROR!!!", "Error!!! GET Verify STATUS ERROR!!!");
-    if (status != IspReady) {
-      std::string text = "Error!!! DEBUG : JMP Verify reponse status : ";
-      appendHex(text, status);
-      text += "\nError!!! JMP ISP reponse status  != 0x9c !!!";
-      return fail(text);
+    switch (updater::enterLoader([&] { return sendJumpToIsp(context_.route); }, context_.route, context_.clock,
+                                 status)) {
+      case LoaderEntry::SwitchFailed:
+        return fail("Error!!! JMP ISP STATUS ERROR!!!", "Error!!! JMP Verify STATUS ERROR!!!");
+      case LoaderEntry::StatusFailed:
+        return fail("Error!!! GET ISP STATUS ERROR!!!", "Error!!! GET Verify STATUS ERROR!!!");
+      case LoaderEntry::NotReady: {
+        std::string text = "Error!!! DEBUG : JMP Verify reponse status : ";
+        appendHex(text, status);
+        text += "\nError!!! JMP ISP reponse status  != 0x9c !!!";
+        return fail(text);
+      }
+      case LoaderEntry::Ready: break;
     }
-    logStatusEvent(program_, window_, kSuccessPrefix, status, " [Start Verify Firmware now]");
+    logStatusEvent(sink_, window_, kSuccessPrefix, status, " [Start Verify Firmware now]");
     window_.progress(kProgressWeight);
     return true;
   }
 
-  bool compare(Byte& status) {
-    if (!sendImage(program_, route_, IspDataMode::Verify, transfer_))
-      return fail("ERROR!!! ISP VERIFY Transfer Data Error!!!");
+  Attempt compare(Byte& status) {
+    if (!sendImage(context_.route, image_, IspDataMode::Verify)) {
+      fail("ERROR!!! ISP VERIFY Transfer Data Error!!!");
+      return Attempt::Failed;
+    }
     status = 0;
-    if (!readIspStatus(route_, status)) return fail("ERROR!!! GET Verify STATUS ERROR WHEN SEND DATA VERIFY!!!");
-    return true;
+    if (!readIspStatus(context_.route, status)) {
+      fail("ERROR!!! GET Verify STATUS ERROR WHEN SEND DATA VERIFY!!!");
+      return Attempt::Failed;
+    }
+    return status == IspVerifyOk ? Attempt::Done : Attempt::Again;
   }
 
   void succeed() {
     window_.progress(kProgressWeight);
-    logStatusEvent(program_, window_, kSuccessPrefix, IspVerifyOk, " [Verify Data sucessfull]");
+    logStatusEvent(sink_, window_, kSuccessPrefix, IspVerifyOk, " [Verify Data sucessfull]");
     window_.hide();
-    route_.end(program_);
+    context_.route.end();
   }
 
   void giveUp(Byte lastStatus) {
@@ -99,18 +102,18 @@ class VerifyRun {
     }
   }
 
-  Program& program_;
-  RouteBinding& route_;
-  const ImageTransfer transfer_;
+  const LoaderImage& image_;
+  SequenceContext& context_;
+  RunSink& sink_;
   StatusDialog window_;
 };
 
 }  // namespace
 
-void verifyFirmware(Program& program, RouteBinding& route, std::uint32_t length) {
-  if (refuseUnsendableLength(program, length)) return;
-  if (!startRoute(program, route)) return;
-  VerifyRun(program, route, length).run();
+void verifyFirmware(const LoaderImage& image, SequenceContext& context) {
+  if (refuseUnsendableLength(context.sink, image.length)) return;
+  if (!startRoute(context.route, context.sink)) return;
+  VerifyRun(image, context).run();
 }
 
 }  // namespace updater

@@ -1,16 +1,12 @@
 #pragma once
 
-#include <cstdint>
+#include "isp/sequence_steps.h"
 
 namespace updater {
 
-struct Program;
-class RouteBinding;
-
-/// Lets the loader compare the programmed firmware with the `length`-byte
-/// image at the start of the FirmwareImage buffer, writing nothing: enter the
-/// loader, then up to three compare transfers. Logs like programFirmware but
-/// touches no counter.
-void verifyFirmware(Program& program, RouteBinding& route, std::uint32_t length);
+/// Lets the loader compare the programmed firmware with `image`, writing
+/// nothing: enter the loader, then up to three compare transfers. Logs like
+/// programFirmware but touches no counter.
+void verifyFirmware(const LoaderImage& image, SequenceContext& context);
 
 }  // namespace updater

@@ -79,12 +79,12 @@ std::uint32_t acceptedBmpMapOffset(std::optional<std::uint32_t> word) {
 }  // namespace
 
 ImageFileResult loadFirmwareImage(FirmwareImage& firmware, const std::filesystem::path& directory,
-                                  std::string_view fileName) {
+                                  std::string_view fileName, std::uint32_t limit) {
   ReadOnlyFile file(directory / fileName);
   if (!file.isOpen()) return cannotOpen(fileName, " ISP Binary ROM Code");
   const std::optional<std::uint64_t> length = file.length();
   if (!length) return failure(ImageFileError::LengthError, "Error!!! File length error !!!,-1");
-  if (*length > kImageBufferSize) return tooLarge(length);
+  if (*length > std::min(limit, kImageBufferSize)) return tooLarge(length);
 
   Bytes buffer(firmware.image);
   const std::size_t wanted = static_cast<std::size_t>(*length);

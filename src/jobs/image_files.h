@@ -36,11 +36,12 @@ struct ImageFileResult {
 };
 
 /// Reads the ROM code file `fileName` into `firmware.image` and sets
-/// `firmware.length`; the buffer beyond the image is zero-filled. 65,536
-/// bytes load; an empty file is ProblemReading. On a failure `length` is
+/// `firmware.length`; the buffer beyond the image is zero-filled. Files of up
+/// to `limit` bytes (at most the buffer's 65,536) load, a larger one is
+/// TooLarge; an empty file is ProblemReading. On a failure `length` is
 /// unchanged.
 ImageFileResult loadFirmwareImage(FirmwareImage& firmware, const std::filesystem::path& directory,
-                                  std::string_view fileName);
+                                  std::string_view fileName, std::uint32_t limit = kImageBufferSize);
 
 /// How much of an address file a revision reads.
 enum class AddressWords {

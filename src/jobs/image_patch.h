@@ -22,7 +22,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "app/user_isp_data.h"
+#include "jobs/user_isp_data.h"
 #include "jobs/firmware_image.h"
 #include "jobs/serial_counter.h"
 

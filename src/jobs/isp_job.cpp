@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "common/program.h"
 #include "isp/program_firmware.h"
 #include "jobs/image_compatibility.h"
 #include "jobs/image_patch.h"
@@ -20,30 +19,32 @@ constexpr int kLastRefusedYear = 2000;
 
 class IspRun {
  public:
-  IspRun(Program& program, RouteBindings& routes)
-      : program_(program), routes_(routes),
-        groups_(revisionGroupsOf(program.deviceTable.hardwareRevisionText)) {}
+  IspRun(JobContext& job, IspTally& tally, SerialCounter& counter)
+      : job_(job), sink_(job.sink), tally_(tally), counter_(counter),
+        groups_(revisionGroupsOf(job.table.hardwareRevisionText)) {}
 
   void run() {
-    startJobLog(program_, kTitle);
-    const std::optional<JobFiles> files = loadJobFiles(program_, filesPlan());
+    startJobLog(sink_, kTitle);
+    const std::optional<JobFiles> files = loadJobFiles(job_, filesPlan());
     if (!files || !loadSerialCounterIfUsed()) return;
     appendCounterLines();
 
-    const LocalDate date = program_.port.localDate();
-    if (date.year <= kLastRefusedYear) return failJob(program_, "Error!!! Year too small, " + std::to_string(date.year));
-    const SerialNumber serialNumber = makeSerialNumber(program_.serialCounter, date);
+    const LocalDate date = job_.port.localDate();
+    if (date.year <= kLastRefusedYear) return failJob(sink_, "Error!!! Year too small, " + std::to_string(date.year));
+    const SerialNumber serialNumber = makeSerialNumber(counter_, date);
     appendSerialNumberLines(serialNumber);
 
     if (!patch(*files, serialDescriptor(serialNumber))) return;
-    const DeviceTable& table = program_.deviceTable;
-    const auto mismatch = checkImageMatchesDevice(imageHead(program_.firmwareImage), table.hardwareRevisionText,
+    const DeviceTable& table = job_.table;
+    const auto mismatch = checkImageMatchesDevice(imageHead(job_.firmware), table.hardwareRevisionText,
                                                   selectedEntry(table).usbHwRevision);
-    if (mismatch) return stopJob(program_, *mismatch);
+    if (mismatch) return stopJob(sink_, *mismatch);
 
-    const std::uint32_t successesBefore = program_.tally.successCount;
-    runOnCurrentRoute(program_, routes_, programFirmware);
-    if (program_.tally.successCount == successesBefore + 1) consumeSerialNumber();
+    const std::uint32_t successesBefore = tally_.successCount;
+    runOnRoute(job_, [&](const LoaderImage& image, SequenceContext& context) {
+      programFirmware(image, context, tally_);
+    });
+    if (tally_.successCount == successesBefore + 1) consumeSerialNumber();
   }
 
  private:
@@ -56,9 +57,9 @@ class IspRun {
   bool loadSerialCounterIfUsed() {
     if (!groups_.usesSerialFile) return true;
     if (!lockCounterIfAdvanced()) return false;
-    const SerialLoadResult result = loadSerialCounter(program_);
+    const SerialLoadResult result = loadSerialCounter(job_.workingDirectory, counter_);
     if (result == SerialLoadResult::Ok) return true;
-    failJob(program_, serialLoadMessage(result));
+    failJob(sink_, serialLoadMessage(result));
     return false;
   }
 
@@ -67,10 +68,10 @@ class IspRun {
   // value and hand out the same number. A fixed serial string advances
   // nothing, so it takes no lock.
   bool lockCounterIfAdvanced() {
-    if (program_.userIspData.serialActive) return true;
-    SerialLock taken = lockSerialFile(program_);
+    if (job_.userIspData.serialActive) return true;
+    SerialLock taken = lockSerialFile(job_.port, job_.workingDirectory);
     if (taken.result != SerialLockResult::Ok) {
-      failJob(program_, serialLockMessage(taken.result));
+      failJob(sink_, serialLockMessage(taken.result));
       return false;
     }
     serialLock_ = std::move(taken.lock);
@@ -78,52 +79,52 @@ class IspRun {
   }
 
   void appendCounterLines() {
-    const SerialCounter& counter = program_.serialCounter;
+    const SerialCounter& counter = counter_;
     std::string line = "==  CEM= 0x";
     appendPaddedHex(line, counter.cem, 2);
     line += " || PC= 0x";
     appendPaddedHex(line, counter.pc, 2);
     line += " || CNT= 0x";
     appendPaddedHex(line, counter.cnt, 4);
-    appendLogLine(program_, line);
-    appendRomCodeLines(program_);
+    sink_.appendLine(line);
+    appendRomCodeLines(sink_, fieldText(job_.userIspData.romCodeFile), job_.driverName);
   }
 
   void appendSerialNumberLines(const SerialNumber& generated) {
-    const UserIspData& data = program_.userIspData;
+    const UserIspData& data = job_.userIspData;
     std::string line = "SERIAL NUMBER: ";
     if (data.serialActive) {
       line += fieldText(data.serialString);
     } else {
       line.append(generated.begin(), generated.end());
     }
-    appendLogLine(program_, line);
-    appendLogLine(program_, kRuleLine);
+    sink_.appendLine(line);
+    sink_.appendLine(kRuleLine);
   }
 
   // The BmpMap, then the identity data. A plain-block image whose address
   // file its revision could not read goes out as it is.
   bool patch(const JobFiles& files, const SerialDescriptor& descriptor) {
-    FirmwareImage& firmware = program_.firmwareImage;
+    FirmwareImage& firmware = job_.firmware;
     const ImageHead head = imageHead(firmware);
     if (files.bmpMapLoaded && head.imageType == 6 && head.encodingMark == kScrambledMark) {
       insertBmpMap(firmware, *files.address);
     }
     if (files.addressFailure && imageClassOf(head) == ImageClass::PlainBlock) return true;
 
-    switch (patchImage(firmware, files.address, program_.userIspData, descriptor)) {
+    switch (patchImage(firmware, files.address, job_.userIspData, descriptor)) {
       case PatchResult::Patched: return true;
       case PatchResult::NoAddressRecord:
         // A revision that tolerates an unreadable address file still needs
         // it for every other class: say why it could not be read.
         if (files.addressFailure) {
-          failJob(program_, *files.addressFailure);
+          failJob(sink_, *files.addressFailure);
         } else {
-          failJob(program_, kNoAddressFile);
+          failJob(sink_, kNoAddressFile);
         }
         return false;
       case PatchResult::OutOfRange:
-        failJob(program_, std::string(kOutOfRange) + std::string(fieldText(program_.userIspData.addressFile)));
+        failJob(sink_, std::string(kOutOfRange) + std::string(fieldText(job_.userIspData.addressFile)));
         return false;
     }
     return false;
@@ -132,16 +133,18 @@ class IspRun {
   // After a success the number is used up. A fixed serial string uses none,
   // and a revision that makes no serial number read no counter to advance.
   void consumeSerialNumber() {
-    if (program_.userIspData.serialActive || !groups_.usesSerialFile) return;
-    advanceSerialCounter(program_.serialCounter);
-    const SerialSaveResult result = saveSerialCounter(program_);
+    if (job_.userIspData.serialActive || !groups_.usesSerialFile) return;
+    advanceSerialCounter(counter_);
+    const SerialSaveResult result = saveSerialCounter(job_.workingDirectory, counter_);
     // Saved or not, the counter is done with; no box waits with it locked.
     serialLock_.reset();
-    if (result != SerialSaveResult::Ok) stopJob(program_, serialSaveMessage(result));
+    if (result != SerialSaveResult::Ok) stopJob(sink_, serialSaveMessage(result));
   }
 
-  Program& program_;
-  RouteBindings& routes_;
+  JobContext& job_;
+  RunSink& sink_;
+  IspTally& tally_;
+  SerialCounter& counter_;
   const RevisionGroups groups_;
   /// Held from the counter's load to its save; released by the end of the
   /// run on every other path.
@@ -150,6 +153,6 @@ class IspRun {
 
 }  // namespace
 
-void runIspJob(Program& program, RouteBindings& routes) { IspRun(program, routes).run(); }
+void runIspJob(JobContext& job, IspTally& tally, SerialCounter& counter) { IspRun(job, tally, counter).run(); }
 
 }  // namespace updater

@@ -1,22 +1,24 @@
 #pragma once
 
-namespace updater {
+#include "isp/isp_tally.h"
+#include "jobs/job_context.h"
+#include "jobs/serial_counter.h"
 
-struct Program;
-class RouteBindings;
+namespace updater {
 
 /// The ISP command's job: loads the image with its address file and BmpMap
 /// and the serial counter from SERIAL.TXT, stamps the operator's identity
 /// data and a fresh serial number into the image, checks that the image
 /// suits the selected reader, and hands it to the programming sequence of
-/// the current route. After a successful programming it advances the serial
-/// counter and saves SERIAL.TXT. Starts StatusLog afresh with its report.
+/// the job's route, which counts the run in `tally`. After a successful
+/// programming it advances `counter` and saves SERIAL.TXT. Starts StatusLog
+/// afresh with its report.
 ///
 /// A counter it may advance is locked (jobs/serial_lock.h) from its load to
 /// its save; when another program holds the lock the job fails there.
 ///
 /// Every failure before the programming ends the job with a stop box and
 /// nothing sent; SERIAL.TXT changes only after a success.
-void runIspJob(Program& program, RouteBindings& routes);
+void runIspJob(JobContext& job, IspTally& tally, SerialCounter& counter);
 
 }  // namespace updater

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "common/program.h"
+#include "app/program.h"
 #include "device/hardware_revision.h"
 #include "device/program_routes.h"
 #include "device/route_operations.h"

@@ -1,50 +1,38 @@
 #include "jobs/job_steps.h"
 
-#include "common/program.h"
-#include "isp/route_binding.h"
-
 namespace updater {
 
-void startJobLog(Program& program, std::string_view title) {
-  program.statusLog = kRuleLine;
-  appendLogLine(program, title);
-  appendLogLine(program, kRuleLine);
+void startJobLog(RunSink& sink, std::string_view title) {
+  sink.statusLog() = kRuleLine;
+  sink.appendLine(title);
+  sink.appendLine(kRuleLine);
 }
 
-void appendLogLine(Program& program, std::string_view line) {
-  program.statusLog += '\n';
-  program.statusLog += line;
-}
-
-void appendRomCodeLines(Program& program) {
+void appendRomCodeLines(RunSink& sink, std::string_view romCodeFile, std::string_view driverName) {
   std::string line = "==  ROMCODE = ";
-  line += fieldText(program.userIspData.romCodeFile);
+  line += romCodeFile;
   line += " || VxD DRIVER = ";
-  line += program.selectedDriverName;
+  line += driverName;
   line += ' ';
-  appendLogLine(program, line);
-  appendLogLine(program, kRuleLine);
+  sink.appendLine(line);
+  sink.appendLine(kRuleLine);
 }
 
-void failJob(Program& program, std::string_view boxText, std::string_view logText) {
-  program.mainView.messageBox(boxText, program.applicationName, MessageIcon::Stop);
-  appendLogLine(program, logText);
+void failJob(RunSink& sink, std::string_view boxText, std::string_view logText) {
+  sink.stopBox(boxText);
+  sink.appendLine(logText);
 }
 
-void failJob(Program& program, std::string_view text) { failJob(program, text, text); }
+void failJob(RunSink& sink, std::string_view text) { failJob(sink, text, text); }
 
-void failJob(Program& program, const ImageFileResult& failure) {
-  failJob(program, failure.boxText, failure.logText);
-}
+void failJob(RunSink& sink, const ImageFileResult& failure) { failJob(sink, failure.boxText, failure.logText); }
 
-void stopJob(Program& program, std::string_view text) {
-  program.mainView.messageBox(text, program.applicationName, MessageIcon::Stop);
-}
+void stopJob(RunSink& sink, std::string_view text) { sink.stopBox(text); }
 
-std::optional<JobFiles> loadJobFiles(Program& program, const JobFilesPlan& plan) {
-  const UserIspData& data = program.userIspData;
-  FirmwareImage& firmware = program.firmwareImage;
-  const std::filesystem::path& directory = program.workingDirectory;
+std::optional<JobFiles> loadJobFiles(JobContext& job, const JobFilesPlan& plan) {
+  const UserIspData& data = job.userIspData;
+  FirmwareImage& firmware = job.firmware;
+  const std::filesystem::path& directory = job.workingDirectory;
   JobFiles files;
 
   firmware.address = {};
@@ -57,7 +45,7 @@ std::optional<JobFiles> loadJobFiles(Program& program, const JobFilesPlan& plan)
     } else if (plan.toleratesAddressErrors) {
       files.addressFailure = std::move(result);
     } else {
-      failJob(program, result);
+      failJob(job.sink, result);
       return std::nullopt;
     }
   }
@@ -65,7 +53,7 @@ std::optional<JobFiles> loadJobFiles(Program& program, const JobFilesPlan& plan)
   if (firmware.address.bmpMapOffset != 0 && data.bmpMapActive) {
     const ImageFileResult result = loadBmpMap(directory, fieldText(data.bmpMapFile), firmware.bmpMap);
     if (!result.ok()) {
-      failJob(program, result);
+      failJob(job.sink, result);
       return std::nullopt;
     }
     files.bmpMapLoaded = true;
@@ -73,17 +61,10 @@ std::optional<JobFiles> loadJobFiles(Program& program, const JobFilesPlan& plan)
 
   const ImageFileResult result = loadFirmwareImage(firmware, directory, fieldText(data.romCodeFile));
   if (!result.ok()) {
-    failJob(program, result);
+    failJob(job.sink, result);
     return std::nullopt;
   }
   return files;
-}
-
-bool runOnCurrentRoute(Program& program, RouteBindings& routes, ImageSequence sequence) {
-  const std::optional<AccessRoute> route = currentAccessRoute(program);
-  if (!route) return false;
-  sequence(program, routes.binding(*route), program.firmwareImage.length);
-  return true;
 }
 
 }  // namespace updater

@@ -12,35 +12,31 @@
 #include <optional>
 #include <string_view>
 
+#include "isp/run_sink.h"
+#include "isp/sequence_steps.h"
 #include "jobs/image_files.h"
+#include "jobs/job_context.h"
 
 namespace updater {
-
-struct Program;
-class RouteBinding;
-class RouteBindings;
 
 /// The line that frames the jobs' reports: 56 "=".
 inline constexpr std::string_view kRuleLine = "========================================================";
 
 /// Starts StatusLog afresh: the rule line, `title`, the rule line.
-void startJobLog(Program& program, std::string_view title);
+void startJobLog(RunSink& sink, std::string_view title);
 
-/// Appends "\n" + `line` to StatusLog.
-void appendLogLine(Program& program, std::string_view line);
-
-/// Appends "==  ROMCODE = <romCodeFile> || VxD DRIVER = <selectedDriverName> "
-/// and the rule line.
-void appendRomCodeLines(Program& program);
+/// Appends "==  ROMCODE = <romCodeFile> || VxD DRIVER = <driverName> " and
+/// the rule line.
+void appendRomCodeLines(RunSink& sink, std::string_view romCodeFile, std::string_view driverName);
 
 /// Ends a job with a stop box showing `boxText` and "\n" + `logText` in
 /// StatusLog.
-void failJob(Program& program, std::string_view boxText, std::string_view logText);
-void failJob(Program& program, std::string_view text);
-void failJob(Program& program, const ImageFileResult& failure);
+void failJob(RunSink& sink, std::string_view boxText, std::string_view logText);
+void failJob(RunSink& sink, std::string_view text);
+void failJob(RunSink& sink, const ImageFileResult& failure);
 
 /// Ends a job with a stop box alone.
-void stopJob(Program& program, std::string_view text);
+void stopJob(RunSink& sink, std::string_view text);
 
 /// Which companion files a job reads for the reader's revision.
 struct JobFilesPlan {
@@ -60,18 +56,24 @@ struct JobFiles {
   bool bmpMapLoaded = false;
 };
 
-/// Loads, from the working directory, the address file (when the plan says
-/// so), the BmpMap (when the record places one and DEVICE.TXT activates it)
-/// and the ROM code file, in that order, into `program.firmwareImage`. On the
+/// Loads, from the job's working directory, the address file (when the plan
+/// says so), the BmpMap (when the record places one and DEVICE.TXT activates
+/// it) and the ROM code file, in that order, into `job.firmware`. On the
 /// first failure it fails the job and returns none.
-std::optional<JobFiles> loadJobFiles(Program& program, const JobFilesPlan& plan);
+std::optional<JobFiles> loadJobFiles(JobContext& job, const JobFilesPlan& plan);
 
-/// A programming or verify sequence.
-using ImageSequence = void (*)(Program& program, RouteBinding& route, std::uint32_t length);
-
-/// Runs `sequence` with the image's length over the binding of the route the
-/// program's route inputs give now. On an unsupported Windows there is no
-/// route and nothing is sent; returns whether the sequence ran.
-bool runOnCurrentRoute(Program& program, RouteBindings& routes, ImageSequence sequence);
+/// Runs `sequence` (a callable taking the image and the sequence context)
+/// with the loaded image over the job's route, on the selected reader. On an
+/// unsupported Windows there is no route and nothing is sent; returns
+/// whether the sequence ran.
+template <typename Sequence>
+bool runOnRoute(JobContext& job, Sequence&& sequence) {
+  if (job.route == nullptr) return false;
+  RouteRun run(*job.route, job.table, job.driverName);
+  SequenceContext context{run, job.port, job.sink};
+  const LoaderImage image{job.firmware.image, job.firmware.length, job.userIspData.romSelectCode};
+  sequence(image, context);
+  return true;
+}
 
 }  // namespace updater

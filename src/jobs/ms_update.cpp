@@ -1,26 +1,20 @@
 #include "jobs/ms_update.h"
 
-#include <fstream>
 #include <string>
 #include <string_view>
 
-#include "app/status_dialog.h"
-#include "common/plain_file.h"
-#include "common/program.h"
 #include "common/text_format.h"
 #include "device/identify_record.h"
-#include "device/self_driver.h"
-#include "device/self_driver_bindings.h"
-#include "device/self_driver_commands.h"
-#include "device/self_driver_scan.h"
+#include "device/self_driver/self_driver_commands.h"
+#include "device/self_driver/self_driver_scan.h"
 #include "isp/sequence_steps.h"
+#include "isp/status_dialog.h"
+#include "jobs/image_files.h"
 
 namespace updater {
 namespace {
 
 constexpr std::string_view kRule = "========================================================";
-constexpr std::uint32_t kSwitchSettleMs = 100;
-constexpr int kAttempts = 3;
 
 /// The texts that differ between the two modes.
 struct ModeTexts {
@@ -53,7 +47,7 @@ constexpr ModeTexts kVerifyTexts = {
 /// Main programs whose loader can neither compare nor be left again.
 constexpr std::string_view kOldLoaderRevisions[] = {"verM1.1a", "verM1.2a", "verM1.2b"};
 
-constexpr std::string_view kRetryLines[] = {
+constexpr std::string_view kRetryLines[kLoaderAttempts] = {
     "",
     "Warning! Retry program the Firmware : 1st Time!!!",
     "Warning! Retry program the Firmware : 2st Time!!!",
@@ -66,6 +60,7 @@ constexpr std::string_view kLoaderNotReady =
     "ERROR: Device Not Support Verify Cammand!! \n  P/S: Device must remove from PC, then connect again.";
 constexpr std::string_view kJumpError = "Error!!! JMP MS ISP STATUS ERROR!!!";
 constexpr std::string_view kStatusError = "Error!!! GET MS ISP STATUS ERROR!!!";
+constexpr std::string_view kWriteDataError = "Write data Error\n";
 
 /// The Memory Stick revision in IdentifyData: four 16-bit words, the first
 /// character of each in the high byte. The text ends at its first zero byte.
@@ -97,9 +92,13 @@ std::string jumpStatusText(Byte status, std::string_view target) {
 
 class MsUpdateRun {
  public:
-  MsUpdateRun(Program& program, bool verify)
-      : program_(program), verify_(verify), texts_(verify ? kVerifyTexts : kProgramTexts), route_(program),
-        window_(program.statusView) {}
+  MsUpdateRun(JobContext& job, SelfDriverPortRoute& portRoute, bool verify)
+      : job_(job), sink_(job.sink), portRoute_(portRoute), verify_(verify),
+        texts_(verify ? kVerifyTexts : kProgramTexts), route_(portRoute, job.table, job.driverName),
+        window_(job.sink.statusView()) {
+    // The controller is device 0 of the driver.
+    portRoute_.aimAt(0);
+  }
 
   void run() {
     startReport();
@@ -126,7 +125,7 @@ class MsUpdateRun {
   }
 
   void publish() {
-    program_.statusLog = report_;
+    sink_.statusLog() = report_;
     window_.showText(report_);
   }
 
@@ -134,15 +133,14 @@ class MsUpdateRun {
   // a box has shown it stays hidden for the rest of the run.
   void box(std::string_view text) {
     window_.hide();
-    program_.mainView.messageBox(text, program_.applicationName, MessageIcon::Stop);
+    sink_.stopBox(text);
   }
 
   // The failure exit; returns false so that a step can end with it.
   bool fail(std::string_view text) { return fail(text, text); }
   bool fail(std::string_view boxText, std::string_view logText) {
     box(boxText);
-    program_.statusLog += '\n';
-    program_.statusLog += logText;
+    sink_.appendLine(logText);
     return false;
   }
 
@@ -151,12 +149,12 @@ class MsUpdateRun {
     append(texts_.title);
     append(kRule);
     append("==  ROMCODE = ");
-    report_ += fieldText(program_.userIspData.msRomCodeFile);
+    report_ += fieldText(job_.userIspData.msRomCodeFile);
     report_ += " || VxD DRIVER = ";
-    report_ += program_.selectedDriverName;
+    report_ += job_.driverName;
     report_ += ' ';
     append(kRule);
-    program_.statusLog = report_;
+    sink_.statusLog() = report_;
   }
 
   void openWindow() {
@@ -168,40 +166,21 @@ class MsUpdateRun {
   }
 
   bool loadFirmwareFile() {
-    const std::string_view name = fieldText(program_.userIspData.msRomCodeFile);
-    const std::filesystem::path path = program_.workingDirectory / std::string(name);
-    std::ifstream file;
-    // A directory, FIFO or device does not open at all (see plain_file.h).
-    if (isPlainFile(path)) file.open(path, std::ios::binary);
-    if (!file.is_open()) {
-      std::string text = "Error!!! Can Not Open ";
-      text += name;
-      text += " ISP Binary ROM Code";
-      return fail(text);
-    }
-    file.seekg(0, std::ios::end);
-    const std::streamoff end = file.tellg();
-    if (end < 0) return fail("Error!!! File length error !!!,-1");
-    if (end > kMsFirmwareLimit) {
-      std::string text = "Error!!! File too large !!!, ";
-      appendDecimal(text, static_cast<std::uint32_t>(std::min<std::streamoff>(end, 0xFFFFFFFF)));
-      return fail(text);
-    }
-    file.seekg(0);
-    auto& image = program_.firmwareImage;
-    file.read(reinterpret_cast<char*>(image.image.data()), static_cast<std::streamsize>(end));
-    const auto read = static_cast<std::uint32_t>(file.gcount());
-    if (read == 0) return fail("Error!!! Problem reading file!!!", "Error!!! Problem reading ROM code file!!!");
-    image.length = read;
-    return true;
+    const ImageFileResult result = loadFirmwareImage(job_.firmware, job_.workingDirectory,
+                                                     fieldText(job_.userIspData.msRomCodeFile), kMsFirmwareLimit);
+    return result.ok() || fail(result.boxText, result.logText);
+  }
+
+  bool scanPortDriver() {
+    return scanSelfDriver(portRoute_.driver(), AccessRoute::SelfDriverPort, job_.table) == kScanCompleted;
   }
 
   bool readMainRevision() {
-    if (scanSelfDriver(program_, AccessRoute::SelfDriverPort) != kScanCompleted) return fail(kNotReady);
-    const std::string revision = msRevisionText(program_.deviceTable.identifyData);
+    if (!scanPortDriver()) return fail(kNotReady);
+    const std::string revision = msRevisionText(job_.table.identifyData);
     append(texts_.revisionBefore);
     report_ += revision;
-    program_.statusLog = report_;
+    sink_.statusLog() = report_;
     if (isOldLoaderRevision(revision)) {
       oldLoader_ = true;
       if (verify_) return fail(kNoVerify);
@@ -209,20 +188,26 @@ class MsUpdateRun {
     return true;
   }
 
-  // The marker block's own report comes first, once the window is hidden.
+  // The switch addresses device 0, and the selection follows it. A block
+  // that was not written has its own report, a plain box once the window is
+  // hidden, and the driver is closed.
   bool switchProgram() {
-    if (sendMarkerBlock(program_)) return true;
+    job_.table.selectedIndex = 0;
+    if (sendMarkerBlock(portRoute_.driver())) return true;
     window_.hide();
-    reportMarkerBlockFailure(program_);
+    sink_.box(kWriteDataError, MessageIcon::None);
+    portRoute_.driver().close();
     return false;
   }
 
   bool enterLoader() {
-    if (!switchProgram()) return fail(kJumpError);
-    program_.port.sleep(kSwitchSettleMs);
     Byte status = 0;
-    if (!readIspStatus(route_, status)) return fail(kStatusError);
-    if (status != IspReady) return fail(jumpStatusText(status, "ISP"));
+    switch (updater::enterLoader([&] { return switchProgram(); }, route_, job_.port, status)) {
+      case LoaderEntry::SwitchFailed: return fail(kJumpError);
+      case LoaderEntry::StatusFailed: return fail(kStatusError);
+      case LoaderEntry::NotReady: return fail(jumpStatusText(status, "ISP"));
+      case LoaderEntry::Ready: break;
+    }
     append("SUCCESS! MS ISP STATUS:9c [F/W jump into MS ISP now]");
     publish();
     window_.progress(3);
@@ -230,8 +215,8 @@ class MsUpdateRun {
   }
 
   bool readLoaderRevision() {
-    if (scanSelfDriver(program_, AccessRoute::SelfDriverPort) != kScanCompleted) return fail(kLoaderNotReady);
-    std::string revision = msRevisionText(program_.deviceTable.identifyData);
+    if (!scanPortDriver()) return fail(kLoaderNotReady);
+    std::string revision = msRevisionText(job_.table.identifyData);
     if (!revision.starts_with("ver")) {
       oldLoader_ = true;
       revision = texts_.noLoaderVersion;
@@ -246,27 +231,30 @@ class MsUpdateRun {
   // Up to three transfers until the loader answers A5; one with an old
   // loader. False when a request failed outright.
   bool transfer(Byte& status) {
-    const std::uint32_t length = program_.firmwareImage.length;
-    const ImageTransfer image{length, paddedLength(length)};
+    const LoaderImage image{job_.firmware.image, job_.firmware.length, job_.userIspData.romSelectCode};
     const IspDataMode mode = verify_ ? IspDataMode::Verify : IspDataMode::Program;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-      if (attempt > 0) {
-        append(kRetryLines[attempt]);
-        publish();
-      }
-      if (!sendImage(program_, route_, mode, image)) return fail(texts_.transferError);
+    const auto logRetry = [&](std::string_view line) {
+      append(line);
+      publish();
+    };
+    const auto failAttempt = [&] {
+      fail(texts_.transferError);
+      return Attempt::Failed;
+    };
+    const auto tryOnce = [&] {
+      if (!sendImage(route_, image, mode)) return failAttempt();
       window_.progress(2);
-      if (!readIspStatus(route_, status)) return fail(texts_.transferError);
+      if (!readIspStatus(route_, status)) return failAttempt();
       window_.progress(2);
-      if (status == IspWriteOk) return true;
+      if (status == IspWriteOk) return Attempt::Done;
       std::string line = "Error!!! DEBUG : MS ISP reponse status : ";
       appendHex(line, status);
       line += "\nError!!! JMP MS ISP reponse status  != 0xA5 !!!";
       append(line);
       window_.progress(2);
-      if (oldLoader_) break;
-    }
-    return true;
+      return oldLoader_ ? Attempt::Stop : Attempt::Again;
+    };
+    return retryAttempts(kRetryLines, logRetry, tryOnce) != Attempt::Failed;
   }
 
   void reportTransfer(Byte status) {
@@ -299,10 +287,12 @@ class MsUpdateRun {
     window_.hide();
   }
 
-  Program& program_;
+  JobContext& job_;
+  RunSink& sink_;
+  SelfDriverPortRoute& portRoute_;
   const bool verify_;
   const ModeTexts& texts_;
-  SelfDriverPortBinding route_;
+  RouteRun route_;
   StatusDialog window_;
   std::string report_;
   bool oldLoader_ = false;
@@ -310,9 +300,9 @@ class MsUpdateRun {
 
 }  // namespace
 
-void runMsUpdate(Program& program, int verifyMode) {
-  MsUpdateRun(program, verifyMode == kMsVerify).run();
-  closeDriver9x(program);
+void runMsUpdate(JobContext& job, SelfDriverPortRoute& portRoute, int verifyMode) {
+  MsUpdateRun(job, portRoute, verifyMode == kMsVerify).run();
+  portRoute.driver().close();
 }
 
 }  // namespace updater

@@ -3,16 +3,17 @@
 // The Memory Stick controller update: switches the reader's Memory Stick
 // controller from its main program into its loader, sends the MS firmware
 // file to the loader to be programmed or compared, and switches it back. It
-// talks to the reader only through the port self driver, whose Windows 98/ME
-// handle the operator command opened before; the update closes it on every
-// way out. It drives its own status window and writes its report to
+// talks to the reader only through the port self driver's commands, on the
+// Windows 98/ME handle the operator command opened before; the update closes
+// it on every way out. It drives its own status window and writes its report to
 // StatusLog; SERIAL.TXT and the ISP counters stay untouched.
 
 #include <cstdint>
 
-namespace updater {
+#include "device/self_driver/self_driver_port_route.h"
+#include "jobs/job_context.h"
 
-struct Program;
+namespace updater {
 
 /// `runMsUpdate`'s argument for a comparison; any other value programs.
 inline constexpr int kMsVerify = 1;
@@ -21,6 +22,8 @@ inline constexpr int kMsProgram = 0;
 /// The largest MS firmware file.
 inline constexpr std::uint32_t kMsFirmwareLimit = 0x8000;
 
-void runMsUpdate(Program& program, int verifyMode);
+/// `job.route` is not used: every command goes through `portRoute`, to the
+/// driver's device 0.
+void runMsUpdate(JobContext& job, SelfDriverPortRoute& portRoute, int verifyMode);
 
 }  // namespace updater

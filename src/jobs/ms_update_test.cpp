@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "common/program.h"
+#include "app/program.h"
 #include "device/program_routes.h"
 #include "device/route_operations.h"
 #include "testing/program_harness.h"

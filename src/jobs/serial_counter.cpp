@@ -4,7 +4,6 @@
 #include <fstream>
 
 #include "common/plain_file.h"
-#include "common/program.h"
 #include "common/text_format.h"
 #include "jobs/file_replacement.h"
 
@@ -129,10 +128,6 @@ SerialLoadResult readCounter(Chars& chars, SerialCounter& counter) {
   return SerialLoadResult::Ok;
 }
 
-std::filesystem::path serialFilePath(const Program& program) {
-  return program.workingDirectory / kSerialFileName;
-}
-
 }  // namespace
 
 std::string_view serialLoadMessage(SerialLoadResult result) {
@@ -148,8 +143,8 @@ SerialLoadResult parseSerialCounter(std::string_view text, SerialCounter& counte
   return readCounter(chars, counter);
 }
 
-SerialLoadResult loadSerialCounter(Program& program) {
-  const std::filesystem::path path = serialFilePath(program);
+SerialLoadResult loadSerialCounter(const std::filesystem::path& directory, SerialCounter& counter) {
+  const std::filesystem::path path = directory / kSerialFileName;
   switch (checkPlainFile(path, kSerialFileMaxBytes)) {
     case PlainFileCheck::Readable: break;
     case PlainFileCheck::NotAFile: return SerialLoadResult::CannotOpen;
@@ -158,7 +153,7 @@ SerialLoadResult loadSerialCounter(Program& program) {
   std::ifstream file(path);
   if (!file.is_open()) return SerialLoadResult::CannotOpen;
   FileChars chars(*file.rdbuf());
-  return readCounter(chars, program.serialCounter);
+  return readCounter(chars, counter);
 }
 
 std::string serialCounterText(const SerialCounter& counter) {
@@ -171,8 +166,8 @@ std::string serialCounterText(const SerialCounter& counter) {
   return text;
 }
 
-SerialSaveResult saveSerialCounter(const Program& program) {
-  const bool saved = replaceFile(serialFilePath(program), serialCounterText(program.serialCounter));
+SerialSaveResult saveSerialCounter(const std::filesystem::path& directory, const SerialCounter& counter) {
+  const bool saved = replaceFile(directory / kSerialFileName, serialCounterText(counter));
   return saved ? SerialSaveResult::Ok : SerialSaveResult::CannotSave;
 }
 

@@ -7,6 +7,7 @@
 // the date; the running number advances after each successful programming.
 
 #include <array>
+#include <filesystem>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,8 +16,6 @@
 #include "platform/port.h"
 
 namespace updater {
-
-struct Program;
 
 /// The counter, all 0 at start-up; kept in memory between jobs.
 struct SerialCounter {
@@ -49,20 +48,19 @@ std::string_view serialSaveMessage(SerialSaveResult result);
 /// keeps its values, so it only ever holds a counter that was accepted.
 SerialLoadResult parseSerialCounter(std::string_view text, SerialCounter& counter);
 
-/// Loads `program.serialCounter` from SERIAL.TXT in the working directory
-/// (parseSerialCounter over the file's text). CannotOpen when the file cannot
+/// Loads `counter` from SERIAL.TXT in `directory` (parseSerialCounter over
+/// the file's text). CannotOpen when the file cannot
 /// be opened for reading or is no plain file (see common/plain_file.h);
 /// NotCorrect when it is larger than kSerialFileMaxBytes. The counter is then
 /// unchanged.
-SerialLoadResult loadSerialCounter(Program& program);
+SerialLoadResult loadSerialCounter(const std::filesystem::path& directory, SerialCounter& counter);
 
 /// The written form: "0x%x 0x%x 0x%x " of `cem`, `pc` and `cnt`.
 std::string serialCounterText(const SerialCounter& counter);
 
-/// Writes `program.serialCounter` to SERIAL.TXT in the working directory, in
-/// its written form. The file is replaced whole (see file_replacement.h): on
+/// Writes `counter` to SERIAL.TXT in `directory`, in its written form. The file is replaced whole (see file_replacement.h): on
 /// CannotSave the previous SERIAL.TXT is still there, unchanged.
-SerialSaveResult saveSerialCounter(const Program& program);
+SerialSaveResult saveSerialCounter(const std::filesystem::path& directory, const SerialCounter& counter);
 
 /// `cnt` + 1, wrapping from 0xFFFF to 0; `cem` and `pc` never change.
 void advanceSerialCounter(SerialCounter& counter);

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 
-#include "common/program.h"
 
 namespace updater {
 namespace {
@@ -27,9 +26,9 @@ SerialLockResult resultOf(FileLockStatus status) {
 
 std::string_view serialLockMessage(SerialLockResult result) { return kMessages[static_cast<std::size_t>(result)]; }
 
-SerialLock lockSerialFile(Program& program) {
-  const FileLockResult taken = program.port.lockFile(program.workingDirectory / kSerialLockFileName);
-  return {resultOf(taken.status), UniqueFileLock(program.port, taken.lock)};
+SerialLock lockSerialFile(Port& port, const std::filesystem::path& directory) {
+  const FileLockResult taken = port.lockFile(directory / kSerialLockFileName);
+  return {resultOf(taken.status), UniqueFileLock(port, taken.lock)};
 }
 
 }  // namespace updater

@@ -12,13 +12,12 @@
 // be read by the very job that holds the lock through another open. The
 // companion file stays in the folder, empty; nothing reads it.
 
+#include <filesystem>
 #include <string_view>
 
 #include "platform/port_owned.h"
 
 namespace updater {
-
-struct Program;
 
 inline constexpr std::string_view kSerialLockFileName = "SERIAL.TXT.lock";
 
@@ -33,10 +32,10 @@ struct SerialLock {
   UniqueFileLock lock;
 };
 
-/// Locks SERIAL.TXT of the program's working directory, through its port,
+/// Locks SERIAL.TXT of `directory` through `port`,
 /// without waiting: InUse when another program (or another lock of this one)
 /// holds it, CannotLock when the companion file cannot be created or locked
 /// for another reason.
-SerialLock lockSerialFile(Program& program);
+SerialLock lockSerialFile(Port& port, const std::filesystem::path& directory);
 
 }  // namespace updater

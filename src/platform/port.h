@@ -17,17 +17,9 @@
 #include <string_view>
 
 #include "common/bytes.h"
+#include "platform/clock.h"
 
 namespace updater {
-
-/// A local calendar date as the platform's local time gives it.
-struct LocalDate {
-  int year = 0;   // four digits, e.g. 2007
-  int month = 0;  // 1..12
-  int day = 0;    // 1..31
-
-  friend bool operator==(const LocalDate&, const LocalDate&) = default;
-};
 
 /// A kernel object handle (HANDLE) as CreateFileA returns it. `Invalid` is
 /// INVALID_HANDLE_VALUE, what a failed open returns; `Null` is what the
@@ -95,22 +87,15 @@ class AspiPostingRoutine {
   virtual void posted(Bytes requestBlock) = 0;
 };
 
-class Port {
+/// The clock (sleep and the date) is the part of the port that the
+/// protocol sequences see; the rest is for the routes and the jobs.
+class Port : public Clock {
  public:
-  virtual ~Port() = default;
-
   // --- System information, time and console ---------------------------------
 
   /// The packed version word of GetVersion: low byte major version, next
   /// byte minor version, bit 31 set on the non-NT family. Cannot fail.
   virtual std::uint32_t versionWord() = 0;
-
-  /// Blocks the calling thread for `milliseconds` (Sleep). The simulated
-  /// machine only advances its virtual clock, so tests never wait.
-  virtual void sleep(std::uint32_t milliseconds) = 0;
-
-  /// Today's local calendar date (GetLocalTime / localtime). Cannot fail.
-  virtual LocalDate localDate() = 0;
 
   /// Writes one line to the process's console output (which a window
   /// program does not show). `line` carries no line feed of its own.

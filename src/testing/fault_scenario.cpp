@@ -3,7 +3,7 @@
 #include "app/control_ids.h"
 #include "app/main_window.h"
 #include "app/operator_commands.h"
-#include "common/program.h"
+#include "app/program.h"
 #include "testing/job_fixture.h"
 
 namespace updater {

@@ -60,7 +60,7 @@ class FaultScenarioRun {
   SimMachine& machine() { return fixture_.machine(); }
   SimReader& reader() { return fixture_.machine().reader(1); }
   ProgramHarness& harness() { return fixture_.harness; }
-  ProgramRoutes& routes() { return *fixture_.routes; }
+  RouteSet& routes() { return *fixture_.routes; }
   std::string serialFile() const { return fixture_.directory.readFile("SERIAL.TXT"); }
 
  private:

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "device/hardware_revision.h"
+#include "jobs/isp_job.h"
+#include "jobs/verify_job.h"
 
 namespace updater {
 namespace {
@@ -60,6 +62,22 @@ std::string JobFixture::serialFile() const { return directory.readFile(kSerialFi
 
 bool JobFixture::anythingSent() const {
   return loader.jumpCount() + loader.programCount() + loader.verifyCount() + loader.statusReadCount() != 0;
+}
+
+JobContext JobFixture::job(RunSink& sink) {
+  return program().jobContext(sink, routes.selected(program().routeInputs()));
+}
+
+void JobFixture::runIsp() {
+  RunSink sink = program().sink();
+  JobContext context = job(sink);
+  runIspJob(context, program().tally, program().serialCounter);
+}
+
+void JobFixture::runVerify() {
+  RunSink sink = program().sink();
+  JobContext context = job(sink);
+  runVerifyJob(context);
 }
 
 std::vector<Byte> headedImage(Byte type, Byte mark, std::size_t length, Byte seed) {

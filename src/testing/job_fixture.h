@@ -14,7 +14,7 @@
 
 #include "testing/program_harness.h"
 #include "testing/temporary_directory.h"
-#include "testing/test_route_bindings.h"
+#include "testing/test_routes.h"
 
 namespace updater {
 
@@ -41,10 +41,17 @@ struct JobFixture {
   /// Whether any command reached the loader.
   bool anythingSent() const;
 
+  /// What a job runs with: the program's state, on the test route the
+  /// registry selects for the program's route inputs.
+  JobContext job(RunSink& sink);
+  /// The ISP and verify jobs as the operator commands run them.
+  void runIsp();
+  void runVerify();
+
   ProgramHarness harness;
   TemporaryDirectory directory;
   SimLoader loader;
-  TestRouteBindings routes{loader};
+  TestRoutes routes{loader};
 };
 
 /// A `length`-byte image with the head `type`, `mark`.

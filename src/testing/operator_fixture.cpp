@@ -1,6 +1,6 @@
 #include "testing/operator_fixture.h"
 
-#include "common/program.h"
+#include "app/program.h"
 #include "testing/job_fixture.h"
 
 namespace updater {
@@ -40,7 +40,7 @@ OperatorFixture::OperatorFixture(const MachineDescription& machine) : harness(ma
     for (int i = 0; i < 4; ++i) address += static_cast<char>((word >> (8 * i)) & 0xFF);
   }
   directory.writeFile("FW.adr", address);
-  routes = std::make_unique<ProgramRoutes>(program());
+  routes = std::make_unique<RouteSet>(harness.machine);
 }
 
 }  // namespace updater

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device/program_routes.h"
+#include "device/route_registry.h"
 #include "testing/program_harness.h"
 #include "testing/temporary_directory.h"
 
@@ -39,7 +39,7 @@ struct OperatorFixture {
 
   TemporaryDirectory directory;
   ProgramHarness harness;
-  std::unique_ptr<ProgramRoutes> routes;
+  std::unique_ptr<RouteSet> routes;
 };
 
 }  // namespace updater

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/program.h"
+#include "app/program.h"
 #include "platform/sim/recording_main_view.h"
 #include "platform/sim/recording_status_view.h"
 #include "platform/sim/sim_machine.h"

@@ -4,8 +4,8 @@
 #include "app/load_user_isp_data.h"
 #include "app/main_window.h"
 #include "app/operator_commands.h"
-#include "common/program.h"
-#include "device/program_routes.h"
+#include "app/program.h"
+#include "device/route_registry.h"
 #include "win32_app/resource_ids.h"
 #include "win32_app/win32_main_view.h"
 
@@ -30,7 +30,7 @@ std::span<const CommandMapEntry<MainDialog>> MainDialog::commandMap() {
   return kMap;
 }
 
-MainDialog::MainDialog(HINSTANCE instance, Program& program, ProgramRoutes& routes, Win32MainView& view)
+MainDialog::MainDialog(HINSTANCE instance, Program& program, RouteSet& routes, Win32MainView& view)
     : instance_(instance),
       program_(program),
       routes_(routes),

@@ -14,12 +14,12 @@
 namespace updater {
 
 struct Program;
-class ProgramRoutes;
+class RouteSet;
 class Win32MainView;
 
 class MainDialog {
  public:
-  MainDialog(HINSTANCE instance, Program& program, ProgramRoutes& routes, Win32MainView& view);
+  MainDialog(HINSTANCE instance, Program& program, RouteSet& routes, Win32MainView& view);
   ~MainDialog();
   MainDialog(const MainDialog&) = delete;
   MainDialog& operator=(const MainDialog&) = delete;
@@ -53,7 +53,7 @@ class MainDialog {
 
   HINSTANCE instance_;
   Program& program_;
-  ProgramRoutes& routes_;
+  RouteSet& routes_;
   Win32MainView& view_;
   HICON icon_;
   HWND window_ = nullptr;

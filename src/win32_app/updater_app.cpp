@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/program.h"
-#include "device/program_routes.h"
+#include "app/program.h"
+#include "device/route_registry.h"
 #include "win32_app/main_dialog.h"
 #include "win32_app/win32_main_view.h"
 #include "win32_app/win32_status_view.h"
@@ -32,7 +32,7 @@ int UpdaterApp::run(Port& port) {
   Win32StatusView statusView(instance_);
   Program program(port, mainView, statusView);
   program.applicationName = executableBaseName();
-  ProgramRoutes routes(program);
+  RouteSet routes(port);
 
   MainDialog dialog(instance_, program, routes, mainView);
   return dialog.runModal() == IDOK ? 0 : 1;

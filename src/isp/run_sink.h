@@ -1,0 +1,43 @@
+#pragma once
+
+// Where a run reports to the operator: the running log (StatusLog, shown in
+// the report area afterwards), message boxes over the main window, and the
+// status window. One sink serves every layer below the application, so none
+// of them needs the application's state to say something.
+
+#include <string>
+#include <string_view>
+
+#include "platform/main_view.h"
+#include "platform/status_view.h"
+
+namespace updater {
+
+class RunSink {
+ public:
+  /// `boxCaption` captions the boxes that name no caption of their own; it
+  /// must outlive the sink.
+  RunSink(std::string& statusLog, MainView& mainView, StatusView& statusView, std::string_view boxCaption)
+      : statusLog_(statusLog), mainView_(mainView), statusView_(statusView), boxCaption_(boxCaption) {}
+
+  std::string& statusLog() { return statusLog_; }
+  /// Appends "\n" + `line` to StatusLog.
+  void appendLine(std::string_view line) {
+    statusLog_ += '\n';
+    statusLog_ += line;
+  }
+
+  /// A box with the program's caption.
+  void box(std::string_view text, MessageIcon icon) { mainView_.messageBox(text, boxCaption_, icon); }
+  void stopBox(std::string_view text) { box(text, MessageIcon::Stop); }
+
+  StatusView& statusView() { return statusView_; }
+
+ private:
+  std::string& statusLog_;
+  MainView& mainView_;
+  StatusView& statusView_;
+  std::string_view boxCaption_;
+};
+
+}  // namespace updater

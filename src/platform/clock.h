@@ -1,0 +1,31 @@
+#pragma once
+
+// Time as the program sees it: the pauses of the protocol and today's date.
+// Part of the platform port, so that tests control time: the simulated
+// machine only advances a virtual clock and never waits.
+
+#include <cstdint>
+
+namespace updater {
+
+/// A local calendar date as the platform's local time gives it.
+struct LocalDate {
+  int year = 0;   // four digits, e.g. 2007
+  int month = 0;  // 1..12
+  int day = 0;    // 1..31
+
+  friend bool operator==(const LocalDate&, const LocalDate&) = default;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+
+  /// Blocks the calling thread for `milliseconds` (Sleep).
+  virtual void sleep(std::uint32_t milliseconds) = 0;
+
+  /// Today's local calendar date (GetLocalTime / localtime). Cannot fail.
+  virtual LocalDate localDate() = 0;
+};
+
+}  // namespace updater
