@@ -11,7 +11,7 @@
 #include "allocation_counter.h"
 #include "programming_runs.h"
 #include "app/program.h"
-#include "device/aspi_binding.h"
+#include "device/aspi/aspi_route.h"
 #include "isp/program_firmware.h"
 #include "platform/aspi_srb.h"
 #include "quiet_platform.h"
@@ -72,12 +72,13 @@ void BM_AspiProgramFirmware64K(benchmark::State& state) {
   const auto image = testImage(65535);
   std::copy(image.begin(), image.end(), program.firmwareImage.image.begin());
   program.statusLog.reserve(1 << 20);
-  AspiBinding route(program);
+  AspiRoute aspi(port);
+  RouteRun route(aspi, program.deviceTable, program.selectedDriverName);
 
   const std::uint64_t before = heapAllocations();
   for (auto _ : state) {
     program.statusLog.clear();
-    programFirmware(program, route, 65535);
+    programOnce(program, route, 65535);
   }
   const std::uint64_t allocations = heapAllocations() - before;
 

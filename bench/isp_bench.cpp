@@ -10,7 +10,8 @@
 #include "isp/program_firmware.h"
 #include "quiet_platform.h"
 #include "testing/program_harness.h"
-#include "testing/test_route_binding.h"
+#include "programming_runs.h"
+#include "testing/test_route.h"
 
 namespace updater {
 namespace {
@@ -24,13 +25,13 @@ void BM_ProgramFirmware64K(benchmark::State& state) {
   std::copy(image.begin(), image.end(), program.firmwareImage.image.begin());
   SimLoader loader;
   loader.flash.reserve(65536);
-  TestRouteBinding route(AccessRoute::PassThrough, loader);
+  TestRoute route(AccessRoute::PassThrough, loader);
   program.statusLog.reserve(1 << 20);
 
   const std::uint64_t before = heapAllocations();
   for (auto _ : state) {
     program.statusLog.clear();
-    programFirmware(program, route, 65535);
+    programOnce(program, route.run(), 65535);
   }
   const std::uint64_t allocations = heapAllocations() - before;
 

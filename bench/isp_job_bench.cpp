@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "allocation_counter.h"
+#include "programming_runs.h"
 #include "app/program.h"
 #include "device/hardware_revision.h"
 #include "isp/program_firmware.h"
@@ -20,7 +21,7 @@
 #include "quiet_platform.h"
 #include "testing/program_harness.h"
 #include "testing/temporary_directory.h"
-#include "testing/test_route_bindings.h"
+#include "testing/test_routes.h"
 
 namespace updater {
 namespace {
@@ -80,7 +81,14 @@ struct QuietProgram {
   QuietStatusView statusView;
   Program program{port, mainView, statusView};
   SimLoader loader;
-  TestRouteBindings routes{loader};
+  TestRoutes routes{loader};
+
+  /// The ISP job as the operator command runs it, on the route of Windows XP.
+  void runIsp() {
+    RunSink sink = program.sink();
+    JobContext job = program.jobContext(sink, &routes.of(AccessRoute::PassThrough));
+    runIspJob(job, program.tally, program.serialCounter);
+  }
 };
 
 void reportPerRun(benchmark::State& state, std::uint64_t allocations, std::uint64_t virtualMs) {
@@ -103,7 +111,7 @@ void BM_IspJob64K(benchmark::State& state) {
   directory.writeFile("SERIAL.TXT", "12 34 0");
 
   const std::uint64_t before = heapAllocations();
-  for (auto _ : state) runIspJob(quiet.program, quiet.routes);
+  for (auto _ : state) quiet.runIsp();
   const std::uint64_t allocations = heapAllocations() - before;
 
   if (!quiet.allSucceeded(state.iterations())) state.SkipWithError("an ISP job did not succeed");
@@ -119,7 +127,7 @@ void BM_IspJobStepsWithoutFiles64K(benchmark::State& state) {
   FirmwareImage& firmware = quiet.program.firmwareImage;
   std::copy(map.begin(), map.end(), firmware.bmpMap.begin());
   const SerialDescriptor descriptor = serialDescriptor({'1', '2', '7', 'C', '1', '9', '3', '4', '0', '0', '0', '5'});
-  RouteBinding& route = quiet.routes.binding(AccessRoute::PassThrough);
+  RunRoute& route = quiet.routes.of(AccessRoute::PassThrough).run();
 
   const std::uint64_t before = heapAllocations();
   for (auto _ : state) {
@@ -131,7 +139,7 @@ void BM_IspJobStepsWithoutFiles64K(benchmark::State& state) {
       break;
     }
     quiet.program.statusLog.clear();
-    programFirmware(quiet.program, route, kImageLength);
+    programOnce(quiet.program, route, kImageLength);
   }
   const std::uint64_t allocations = heapAllocations() - before;
 

@@ -10,7 +10,7 @@
 #include "allocation_counter.h"
 #include "programming_runs.h"
 #include "app/program.h"
-#include "device/pass_through_binding.h"
+#include "device/pass_through/pass_through_route.h"
 #include "isp/program_firmware.h"
 #include "quiet_platform.h"
 #include "testing/program_harness.h"
@@ -53,12 +53,13 @@ void BM_PassThroughProgramFirmware64K(benchmark::State& state) {
   const auto image = testImage(65535);
   std::copy(image.begin(), image.end(), program.firmwareImage.image.begin());
   program.statusLog.reserve(1 << 20);
-  PassThroughBinding route(program);
+  PassThroughRoute passThrough(port);
+  RouteRun route(passThrough, program.deviceTable, program.selectedDriverName);
 
   const std::uint64_t before = heapAllocations();
   for (auto _ : state) {
     program.statusLog.clear();
-    programFirmware(program, route, 65535);
+    programOnce(program, route, 65535);
   }
   const std::uint64_t allocations = heapAllocations() - before;
 

@@ -9,8 +9,17 @@
 #include <cstdint>
 
 #include "app/program.h"
+#include "isp/program_firmware.h"
 
 namespace updater {
+
+/// One programming run of the program's image over `route`, as the ISP job
+/// hands it to the sequence.
+inline void programOnce(Program& program, RunRoute& route, std::uint32_t length) {
+  RunSink sink = program.sink();
+  SequenceContext context{route, program.port, sink};
+  programFirmware({program.firmwareImage.image, length, program.userIspData.romSelectCode}, context, program.tally);
+}
 
 inline void reportProgrammingRuns(benchmark::State& state, const Program& program, std::uint64_t allocations) {
   if (program.tally.successCount != static_cast<std::uint32_t>(state.iterations())) {

@@ -1,7 +1,7 @@
 // The self-driver routes under the programming sequence: a 64 KiB image to a
 // driver that answers at once, so the figures are the routes' own work
 // (building each record; on the NT route copying the image into the
-// program-wide 65,552-byte record) and their heap allocations per run, which
+// driver's 65,552-byte record) and their heap allocations per run, which
 // must be none.
 
 #include <benchmark/benchmark.h>
@@ -11,7 +11,7 @@
 #include "allocation_counter.h"
 #include "programming_runs.h"
 #include "app/program.h"
-#include "device/self_driver_bindings.h"
+#include "device/route_registry.h"
 #include "isp/program_firmware.h"
 #include "quiet_platform.h"
 #include "testing/program_harness.h"
@@ -61,8 +61,7 @@ class AgreeingDriverPort : public QuietPort {
   Byte status_ = 0;
 };
 
-template <typename Binding>
-void programFirmware64K(benchmark::State& state, UniqueHandle SelfDriverState::*handle) {
+void programFirmware64K(benchmark::State& state, AccessRoute id) {
   AgreeingDriverPort port;
   QuietMainView mainView;
   QuietStatusView statusView;
@@ -71,14 +70,18 @@ void programFirmware64K(benchmark::State& state, UniqueHandle SelfDriverState::*
   const auto image = testImage(65535);
   std::copy(image.begin(), image.end(), program.firmwareImage.image.begin());
   program.statusLog.reserve(1 << 20);
-  Binding route(program);
+  RouteSet routes(port);
+  Route& driver = routes.route(id);
+  RouteRun route(driver, program.deviceTable, program.selectedDriverName);
+  // The NT driver is opened by each run itself.
+  const bool openedByTheCommand = id != AccessRoute::SelfDriverNt;
 
   const std::uint64_t before = heapAllocations();
   for (auto _ : state) {
     program.statusLog.clear();
     // The operator command opens the Windows 98/ME driver before each job.
-    program.selfDriver.*handle = UniqueHandle(port, HandleValue{0x10});
-    programFirmware(program, route, 65535);
+    if (openedByTheCommand) driver.openDriver(program.selectedDriverName);
+    programOnce(program, route, 65535);
   }
   const std::uint64_t allocations = heapAllocations() - before;
 
@@ -86,18 +89,14 @@ void programFirmware64K(benchmark::State& state, UniqueHandle SelfDriverState::*
   reportProgrammingRuns(state, program, allocations);
 }
 
-void BM_NtDriverProgramFirmware64K(benchmark::State& state) {
-  programFirmware64K<SelfDriverNtBinding>(state, &SelfDriverState::driverNt);
-}
+void BM_NtDriverProgramFirmware64K(benchmark::State& state) { programFirmware64K(state, AccessRoute::SelfDriverNt); }
 BENCHMARK(BM_NtDriverProgramFirmware64K);
 
-void BM_PortDriverProgramFirmware64K(benchmark::State& state) {
-  programFirmware64K<SelfDriverPortBinding>(state, &SelfDriverState::driver9x);
-}
+void BM_PortDriverProgramFirmware64K(benchmark::State& state) { programFirmware64K(state, AccessRoute::SelfDriverPort); }
 BENCHMARK(BM_PortDriverProgramFirmware64K);
 
 void BM_DynamicDriverProgramFirmware64K(benchmark::State& state) {
-  programFirmware64K<SelfDriverDynamicBinding>(state, &SelfDriverState::driver9x);
+  programFirmware64K(state, AccessRoute::SelfDriverDynamic);
 }
 BENCHMARK(BM_DynamicDriverProgramFirmware64K);
 

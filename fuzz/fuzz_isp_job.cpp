@@ -33,7 +33,8 @@
 #include "app/operator_commands.h"
 #include "app/program.h"
 #include "device/access_route.h"
-#include "device/program_routes.h"
+#include "device/route_registry.h"
+#include "device/self_driver/self_driver_port_route.h"
 #include "testing/job_fixture.h"
 #include "testing/operator_fixture.h"
 #include "testing/program_harness.h"
@@ -181,8 +182,8 @@ void checkFlash(const std::vector<Byte>& before, const std::vector<Byte>& after,
   require(std::equal(after.begin(), after.end(), image.begin()));
 }
 
-void checkCommand(ProgramHarness& harness, const TemporaryDirectory& directory, const std::string& serialBefore,
-                  std::uint32_t successesBefore, const std::vector<Byte>& flashBefore) {
+void checkCommand(ProgramHarness& harness, RouteSet& routes, const TemporaryDirectory& directory,
+                  const std::string& serialBefore, std::uint32_t successesBefore, const std::vector<Byte>& flashBefore) {
   const Program& program = *harness.program;
   const IspTally& tally = program.tally;
   require(tally.totalCount == tally.successCount + tally.errorCount);
@@ -200,12 +201,12 @@ void checkCommand(ProgramHarness& harness, const TemporaryDirectory& directory, 
   // Only the Windows 98/ME self-driver handle may outlive a command (a job
   // that stops before programming leaves it to the next open or the close
   // step); the sequences close the drive and NT driver handles themselves.
-  require(!program.passThrough.drive.isOpen() && !program.selfDriver.driverNt.isOpen());
-  require(harness.machine.openHandleCount() == (program.selfDriver.driver9x.isOpen() ? 1u : 0u));
+  // Only the Windows 98/ME driver handle may stay open between commands.
+  require(harness.machine.openHandleCount() == (routes.selfDriverPort().driver().handle().isOpen() ? 1u : 0u));
   require(harness.machine.loadedModuleCount() == 0);
 }
 
-void chooseRoute(ProgramHarness& harness, ProgramRoutes& routes, const RouteSetting& setting) {
+void chooseRoute(ProgramHarness& harness, RouteSet& routes, const RouteSetting& setting) {
   Program& program = *harness.program;
   if (setting.selfDriverChosen) selfDriverClicked(program);
   if (setting.driverName != nullptr) {
@@ -230,7 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   harness.transcript.keepTrace = false;
   Program& program = *harness.program;
   program.workingDirectory = directory.path();
-  ProgramRoutes routes(program);
+  RouteSet routes(harness.machine);
   SimReader& reader = harness.machine.reader(1);
   if (scenario.failuresFromFirstScan) armReader(reader, scenario);
 
@@ -244,7 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t successesBefore = program.tally.successCount;
     const std::vector<Byte> flashBefore = reader.loader.flash;
     ispCommand(program, routes);
-    checkCommand(harness, directory, serialBefore, successesBefore, flashBefore);
+    checkCommand(harness, routes, directory, serialBefore, successesBefore, flashBefore);
   }
 
   closeMainWindow(program, routes);

@@ -28,7 +28,7 @@ class OperatorCommands : public ::testing::Test {
   }
 
   Program& program() { return fixture_->program(); }
-  ProgramRoutes& routes() { return *fixture_->routes; }
+  RouteSet& routes() { return *fixture_->routes; }
   std::vector<TranscriptEvent> boxes() { return fixture_->boxes(); }
 
   void expectOneWarning(const std::string& text) {

@@ -1,11 +1,11 @@
-#include "device/route_operations.h"
+#include "app/route_operations.h"
 
 #include <gtest/gtest.h>
 
 #include "device/hardware_revision.h"
 #include "device/identify_record.h"
 #include "device/slot_assignment.h"
-#include "testing/fake_device_routes.h"
+#include "testing/fake_route.h"
 #include "testing/identify_block_builder.h"
 #include "testing/program_harness.h"
 
@@ -19,28 +19,21 @@ struct DispatchCase {
   OsMode osMode;
   bool selfDriverChosen;
   DriverKind driverKind;
-  const char* enumerator;  // "" for none
-  const char* opener;
-  const char* closer;
+  const char* route;  // "" for none
 };
 
-Calls callsOf(const char* name) { return *name ? Calls{name} : Calls{}; }
+Calls callOf(const char* call, const char* route) { return *route ? Calls{std::string(call) + " " + route} : Calls{}; }
 
-TEST(RouteOperations, EachOperationReachesTheHalfOfTheCurrentRoute) {
+TEST(RouteOperations, EachOperationReachesTheCurrentRoute) {
   const DispatchCase cases[] = {
-      {"98 dynamic", OsMode::Win98, false, DriverKind::Kv20Disk, "enumerateDynamicSelfDriver",
-       "openDynamicSelfDriver", "closeSelfDriver9x"},
-      {"98 port", OsMode::Win98, false, DriverKind::Other, "enumeratePortSelfDriver", "openPortSelfDriver",
-       "closeSelfDriver9x"},
-      {"ME self driver", OsMode::WinMe, true, DriverKind::Kv20Disk, "enumeratePortSelfDriver",
-       "openPortSelfDriver", "closeSelfDriver9x"},
-      {"ME ASPI", OsMode::WinMe, false, DriverKind::Other, "enumerateAspi", "", ""},
-      {"2000 self driver", OsMode::Win2000, true, DriverKind::Other, "enumerateSelfDriverNt",
-       "probeNtSelfDriver", "closePassThroughDrive"},
-      {"2000 pass-through", OsMode::Win2000, false, DriverKind::Other, "enumeratePassThrough", "",
-       "closePassThroughDrive"},
-      {"XP", OsMode::WinXp, true, DriverKind::Kv20Disk, "enumeratePassThrough", "", "closePassThroughDrive"},
-      {"unsupported", OsMode::Unsupported, true, DriverKind::Kv20Disk, "", "", ""},
+      {"98 dynamic", OsMode::Win98, false, DriverKind::Kv20Disk, "SelfDriverDynamic"},
+      {"98 port", OsMode::Win98, false, DriverKind::Other, "SelfDriverPort"},
+      {"ME self driver", OsMode::WinMe, true, DriverKind::Kv20Disk, "SelfDriverPort"},
+      {"ME ASPI", OsMode::WinMe, false, DriverKind::Other, "Aspi"},
+      {"2000 self driver", OsMode::Win2000, true, DriverKind::Other, "SelfDriverNt"},
+      {"2000 pass-through", OsMode::Win2000, false, DriverKind::Other, "PassThrough"},
+      {"XP", OsMode::WinXp, true, DriverKind::Kv20Disk, "PassThrough"},
+      {"unsupported", OsMode::Unsupported, true, DriverKind::Kv20Disk, ""},
   };
   for (const auto& row : cases) {
     ProgramHarness harness;
@@ -48,33 +41,50 @@ TEST(RouteOperations, EachOperationReachesTheHalfOfTheCurrentRoute) {
     program.osMode = row.osMode;
     program.selfDriverChosen = row.selfDriverChosen;
     program.driverKind = row.driverKind;
-    FakeDeviceRoutes routes;
-    routes.enumerateResult = 0;
-    routes.openResult = 0;
+    FakeRouteLog log;
+    const auto routes = fakeRouteSet(harness.machine, log);
 
-    EXPECT_EQ(buildDeviceTable(program, routes), *row.enumerator ? 0 : 1) << row.name;
-    EXPECT_EQ(routes.calls, callsOf(row.enumerator)) << row.name;
+    EXPECT_EQ(buildDeviceTable(program, *routes), *row.route ? 0 : 1) << row.name;
+    EXPECT_EQ(log.calls, callOf("enumerate", row.route)) << row.name;
 
-    routes.calls.clear();
-    EXPECT_EQ(openSelfDriver(program, routes), *row.opener ? 0 : 1) << row.name;
-    EXPECT_EQ(routes.calls, callsOf(row.opener)) << row.name;
+    log.calls.clear();
+    EXPECT_EQ(openSelfDriver(program, *routes), *row.route ? 0 : 1) << row.name;
+    EXPECT_EQ(log.calls, callOf("openDriver", row.route)) << row.name;
 
-    routes.calls.clear();
-    closeDevice(program, routes);
-    EXPECT_EQ(routes.calls, callsOf(row.closer)) << row.name;
+    log.calls.clear();
+    closeDevice(program, *routes);
+    EXPECT_EQ(log.calls, callOf("closeDevice", row.route)) << row.name;
   }
 }
 
-TEST(RouteOperations, ResultsOfTheRouteHalvesArePassedOn) {
+// What the real routes do with the operations they have nothing for: the
+// routes without a self driver open none, ASPI keeps nothing open.
+TEST(RouteOperations, RoutesWithoutASelfDriverOpenNothingAndAspiClosesNothing) {
+  for (const OsMode osMode : {OsMode::WinXp, OsMode::WinMe}) {
+    ProgramHarness harness;
+    Program& program = *harness.program;
+    program.osMode = osMode;
+    program.selectedDriverName = "KVDKPDRV.PDR";
+    RouteSet routes(harness.machine);
+    harness.transcript.keepTrace = true;
+    EXPECT_EQ(openSelfDriver(program, routes), 1);
+    closeDevice(program, routes);
+    EXPECT_TRUE(harness.transcript.ofKind(EventKind::Io).empty());
+    EXPECT_EQ(harness.machine.openHandleCount(), 0u);
+  }
+}
+
+TEST(RouteOperations, ResultsOfTheRoutesArePassedOn) {
   ProgramHarness harness;
   Program& program = *harness.program;
   program.osMode = OsMode::Win98;
-  FakeDeviceRoutes routes;
+  FakeRouteLog log;
+  const auto routes = fakeRouteSet(harness.machine, log);
   for (int result : {0, 1, 2}) {
-    routes.enumerateResult = result;
-    routes.openResult = result == 0 ? 0 : 1;
-    EXPECT_EQ(buildDeviceTable(program, routes), result);
-    EXPECT_EQ(openSelfDriver(program, routes), routes.openResult);
+    log.enumerateResult = result;
+    log.openResult = result == 0 ? 0 : 1;
+    EXPECT_EQ(buildDeviceTable(program, *routes), result);
+    EXPECT_EQ(openSelfDriver(program, *routes), log.openResult);
   }
 }
 
@@ -118,17 +128,18 @@ TEST(RouteOperations, BuildDeviceTableClearsBeforeTheEnumeratorRuns) {
   Program& program = *harness.program;
   program.osMode = OsMode::WinXp;
   fillWithLeftovers(program);
-  FakeDeviceRoutes routes;
+  FakeRouteLog log;
+  const auto routes = fakeRouteSet(harness.machine, log);
   DeviceTable seenTable;
   std::string seenLog = "not run";
-  routes.onEnumerate = [&](Program& seen) {
-    seenTable = seen.deviceTable;
-    seenLog = seen.statusLog;
-    seen.deviceTable.identifyData = identifyBlock(sampleReader());
-    assignSlot(seen.deviceTable, ScannedUnit::atDrive('G'));
+  log.onEnumerate = [&](DeviceTable& table, RunSink& sink) {
+    seenTable = table;
+    seenLog = sink.statusLog();
+    table.identifyData = identifyBlock(sampleReader());
+    assignSlot(table, ScannedUnit::atDrive('G'));
   };
 
-  EXPECT_EQ(buildDeviceTable(program, routes), 0);
+  EXPECT_EQ(buildDeviceTable(program, *routes), 0);
   expectCleared(seenTable, seenLog);
   // What the enumerator filled stays.
   EXPECT_EQ(program.deviceTable.deviceCount, 1u);
@@ -140,27 +151,31 @@ TEST(RouteOperations, UnsupportedWindowsClearsTheTableAndFailsWithoutDispatch) {
   Program& program = *harness.program;
   program.osMode = OsMode::Unsupported;
   fillWithLeftovers(program);
-  FakeDeviceRoutes routes;
+  FakeRouteLog log;
+  const auto routes = fakeRouteSet(harness.machine, log);
 
-  EXPECT_EQ(buildDeviceTable(program, routes), 1);
+  EXPECT_EQ(buildDeviceTable(program, *routes), 1);
   expectCleared(program.deviceTable, program.statusLog);
-  EXPECT_EQ(openSelfDriver(program, routes), 1);
-  closeDevice(program, routes);
-  EXPECT_TRUE(routes.calls.empty());
+  EXPECT_EQ(openSelfDriver(program, *routes), 1);
+  closeDevice(program, *routes);
+  EXPECT_TRUE(log.calls.empty());
 }
 
 TEST(RouteOperations, AChangedInputTakesEffectAtTheNextOperation) {
   ProgramHarness harness;
   Program& program = *harness.program;
   program.osMode = OsMode::Win2000;
-  FakeDeviceRoutes routes;
-  buildDeviceTable(program, routes);
+  FakeRouteLog log;
+  log.openResult = 1;
+  const auto routes = fakeRouteSet(harness.machine, log);
+  buildDeviceTable(program, *routes);
   program.selfDriverChosen = true;
-  buildDeviceTable(program, routes);
-  closeDevice(program, routes);
+  buildDeviceTable(program, *routes);
+  closeDevice(program, *routes);
   program.selfDriverChosen = false;
-  EXPECT_EQ(openSelfDriver(program, routes), 1);
-  EXPECT_EQ(routes.calls, (Calls{"enumeratePassThrough", "enumerateSelfDriverNt", "closePassThroughDrive"}));
+  EXPECT_EQ(openSelfDriver(program, *routes), 1);
+  EXPECT_EQ(log.calls, (Calls{"enumerate PassThrough", "enumerate SelfDriverNt", "closeDevice SelfDriverNt",
+                              "openDriver PassThrough"}));
 }
 
 }  // namespace

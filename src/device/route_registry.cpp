@@ -73,8 +73,11 @@ std::optional<AccessRoute> accessRoute(OsMode osMode, bool selfDriverChosen, Dri
   return row->id;
 }
 
-RouteSet::RouteSet(Port& port) : driver9x_(port), resources_{port, driver9x_} {
-  for (const auto& row : kRegistry) routes_[indexOf(row.id)] = row.make(resources_);
+RouteSet::RouteSet(Port& port)
+    : RouteSet(port, [](AccessRoute id, RouteResources& resources) { return routeRow(id).make(resources); }) {}
+
+RouteSet::RouteSet(Port& port, const MakeRoute& make) : driver9x_(port), resources_{port, driver9x_} {
+  for (const auto& row : kRegistry) routes_[indexOf(row.id)] = make(row.id, resources_);
 }
 
 Route& RouteSet::route(AccessRoute id) { return *routes_[indexOf(id)]; }

@@ -7,6 +7,7 @@
 // next operation.
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -67,6 +68,10 @@ std::optional<AccessRoute> accessRoute(OsMode osMode, bool selfDriverChosen, Dri
 class RouteSet {
  public:
   explicit RouteSet(Port& port);
+  /// Routes made by `make` instead of the registry's rows: for tests that
+  /// stand a route in for the real one.
+  using MakeRoute = std::function<std::unique_ptr<Route>(AccessRoute id, RouteResources& resources)>;
+  RouteSet(Port& port, const MakeRoute& make);
   RouteSet(const RouteSet&) = delete;
   RouteSet& operator=(const RouteSet&) = delete;
 

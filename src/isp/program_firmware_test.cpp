@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/program_harness.h"
-#include "testing/test_route_binding.h"
+#include "testing/test_route.h"
 
 namespace updater {
 namespace {
@@ -26,7 +26,7 @@ class ProgramFirmwareTest : public ::testing::Test {
     harness_.loadImage(image_);
   }
 
-  void run(std::uint32_t length) { programFirmware(*harness_.program, route_, length); }
+  void run(std::uint32_t length) { harness_.programFirmware(route_.run(), length); }
   void run() { run(static_cast<std::uint32_t>(image_.size())); }
 
   const std::string& log() const { return harness_.program->statusLog; }
@@ -51,7 +51,7 @@ class ProgramFirmwareTest : public ::testing::Test {
   std::vector<Byte> image_ = testImage(1000);
   ProgramHarness harness_;
   SimLoader loader_;
-  TestRouteBinding route_;
+  TestRoute route_;
 };
 
 TEST_F(ProgramFirmwareTest, SuccessLogsThreeLinesCountsOnceAndShowsNoBox) {
@@ -169,9 +169,9 @@ TEST_F(ProgramFirmwareTest, EachFailedCommandHasItsOwnTextAndCount) {
     harness.program->statusLog = kBanner;
     harness.loadImage(image_);
     SimLoader loader;
-    TestRouteBinding route(AccessRoute::PassThrough, loader);
+    TestRoute route(AccessRoute::PassThrough, loader);
     route.failures().failures = {{row.command, row.occurrence, FailureKind::Transport}};
-    programFirmware(*harness.program, route, 1000);
+    harness.programFirmware(route.run(), 1000);
 
     const std::string name = std::string(row.command) + " #" + std::to_string(row.occurrence);
     const auto boxes = harness.messageBoxes();
@@ -200,8 +200,8 @@ TEST_F(ProgramFirmwareTest, LengthsTheFieldCannotCarryAreRefusedBeforeAnythingIs
   for (std::uint32_t length : {0u, 65536u, 70000u}) {
     ProgramHarness harness;
     SimLoader loader;
-    TestRouteBinding route(AccessRoute::PassThrough, loader);
-    programFirmware(*harness.program, route, length);
+    TestRoute route(AccessRoute::PassThrough, loader);
+    harness.programFirmware(route.run(), length);
     const std::string text = "Error!!! File too large !!!, " + std::to_string(length);
     const auto boxes = harness.messageBoxes();
     ASSERT_EQ(boxes.size(), 1u) << length;
@@ -240,8 +240,8 @@ TEST(ProgramFirmwareProgress, EachRouteAdvancesTheBarByItsOwnWeights) {
     ProgramHarness harness;
     harness.loadImage(testImage(100));
     SimLoader loader;
-    TestRouteBinding route(row.route, loader);
-    programFirmware(*harness.program, route, 100);
+    TestRoute route(row.route, loader);
+    harness.programFirmware(route.run(), 100);
     EXPECT_EQ(harness.barPositions(), row.positions) << routeName(row.route);
     EXPECT_EQ(harness.program->tally.successCount, 1u) << routeName(row.route);
   }
@@ -252,8 +252,8 @@ TEST(ProgramFirmwareProgress, RetriesCarryTheBarPastItsTopAndItStartsOver) {
   harness.loadImage(testImage(100));
   SimLoader loader;
   loader.script.verify = {0x33};
-  TestRouteBinding route(AccessRoute::PassThrough, loader);
-  programFirmware(*harness.program, route, 100);
+  TestRoute route(AccessRoute::PassThrough, loader);
+  harness.programFirmware(route.run(), 100);
   // 3, 5, then three attempts of 2, 2, 2, 4 over the range 0..15.
   EXPECT_EQ(harness.barPositions(), (std::vector<int>{3, 5, 7, 9, 11, 15, 2, 4, 6, 10, 12, 14, 1, 5}));
 }
@@ -264,8 +264,8 @@ TEST(ProgramFirmwareRoutes, PortAndDynamicOpenWithTheWholeLog) {
     harness.program->statusLog = "banner";
     harness.loadImage(testImage(10));
     SimLoader loader;
-    TestRouteBinding route(which, loader);
-    programFirmware(*harness.program, route, 10);
+    TestRoute route(which, loader);
+    harness.programFirmware(route.run(), 10);
     const auto texts = harness.transcript.ofKind(EventKind::StatusWindow);
     const auto firstText = std::find_if(texts.begin(), texts.end(), [](auto& e) { return e.name == "text"; });
     ASSERT_NE(firstText, texts.end());
@@ -278,8 +278,8 @@ TEST(ProgramFirmwareRoutes, AspiWaitsThreeSecondsBeforeEachCompare) {
   harness.loadImage(testImage(10));
   SimLoader loader;
   loader.script.verify = {0x33, 0x5A};
-  TestRouteBinding route(AccessRoute::Aspi, loader);
-  programFirmware(*harness.program, route, 10);
+  TestRoute route(AccessRoute::Aspi, loader);
+  harness.programFirmware(route.run(), 10);
   EXPECT_EQ(harness.machine.sleeps(), (std::vector<std::uint32_t>{100, 3000, 3000}));
 }
 
@@ -302,8 +302,8 @@ TEST(ProgramFirmwareRoutes, DataPhaseFollowsTheRoute) {
     harness.program->userIspData.romSelectCode = 0x3C;
     harness.loadImage(testImage(1000));
     SimLoader loader;
-    TestRouteBinding route(row.route, loader);
-    programFirmware(*harness.program, route, 1000);
+    TestRoute route(row.route, loader);
+    harness.programFirmware(route.run(), 1000);
     const LoaderChannel& channel = static_cast<LoaderChannel&>(route.channel());
     EXPECT_EQ(channel.lastTransferLength, row.transferLength) << routeName(row.route);
     EXPECT_EQ(channel.lastDataSize, row.dataSize) << routeName(row.route);

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/program_harness.h"
-#include "testing/test_route_binding.h"
+#include "testing/test_route.h"
 
 namespace updater {
 namespace {
@@ -25,7 +25,7 @@ class VerifyFirmwareTest : public ::testing::Test {
     loader_.flash = image_;
   }
 
-  void run() { verifyFirmware(*harness_.program, route_, static_cast<std::uint32_t>(image_.size())); }
+  void run() { harness_.verifyFirmware(route_.run(), static_cast<std::uint32_t>(image_.size())); }
   const std::string& log() const { return harness_.program->statusLog; }
 
   void expectOneStopBox(const std::string& text) {
@@ -46,7 +46,7 @@ class VerifyFirmwareTest : public ::testing::Test {
   std::vector<Byte> image_ = testImage(3000);
   ProgramHarness harness_;
   SimLoader loader_;
-  TestRouteBinding route_;
+  TestRoute route_;
 };
 
 TEST_F(VerifyFirmwareTest, MatchingFirmwareLogsTwoLinesAndEndsTheBarAtFifteen) {
@@ -94,8 +94,8 @@ TEST_F(VerifyFirmwareTest, UnknownLastAnswerShowsLongBoxAndLogsShortLine) {
 }
 
 TEST_F(VerifyFirmwareTest, AspiVerifyHasNoPauseBeforeTheCompare) {
-  TestRouteBinding aspi(AccessRoute::Aspi, loader_);
-  verifyFirmware(*harness_.program, aspi, static_cast<std::uint32_t>(image_.size()));
+  TestRoute aspi(AccessRoute::Aspi, loader_);
+  harness_.verifyFirmware(aspi.run(), static_cast<std::uint32_t>(image_.size()));
   EXPECT_EQ(harness_.machine.sleeps(), std::vector<std::uint32_t>{100});
   EXPECT_TRUE(harness_.messageBoxes().empty());
 }
@@ -120,9 +120,9 @@ TEST(VerifyFirmwareFailures, BoxNamesTheIspStepWhileTheLogNamesTheVerifyRun) {
     ProgramHarness harness;
     harness.loadImage(testImage(10));
     SimLoader loader;
-    TestRouteBinding route(AccessRoute::SelfDriverNt, loader);
+    TestRoute route(AccessRoute::SelfDriverNt, loader);
     route.failures().failures = {{row.command, row.occurrence, FailureKind::Transport}};
-    verifyFirmware(*harness.program, route, 10);
+    harness.verifyFirmware(route.run(), 10);
     const auto boxes = harness.messageBoxes();
     ASSERT_EQ(boxes.size(), 1u) << name;
     EXPECT_EQ(boxes[0].text, row.boxText) << name;
@@ -137,9 +137,9 @@ TEST(VerifyFirmwareFailures, BoxNamesTheIspStepWhileTheLogNamesTheVerifyRun) {
 TEST(VerifyFirmwareFailures, OpenFailureIsOnlyLoggedWithTheRoutesText) {
   ProgramHarness harness;
   SimLoader loader;
-  TestRouteBinding route(AccessRoute::SelfDriverNt, loader);
+  TestRoute route(AccessRoute::SelfDriverNt, loader);
   route.startSucceeds = false;
-  verifyFirmware(*harness.program, route, 10);
+  harness.verifyFirmware(route.run(), 10);
   EXPECT_EQ(harness.program->statusLog, "\nERROR: Loading UdskIO.Sys is Failed!!!");
   EXPECT_TRUE(harness.messageBoxes().empty());
   EXPECT_EQ(harness.statusView.createdCount(), 0);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "isp/program_firmware.h"
+#include "isp/verify_firmware.h"
+
 namespace updater {
 
 MachineDescription harnessMachine() {
@@ -15,6 +18,19 @@ void ProgramHarness::loadImage(const std::vector<Byte>& image) {
   std::fill(buffer.begin(), buffer.end(), Byte{0});
   std::copy(image.begin(), image.end(), buffer.begin());
   program->firmwareImage.length = static_cast<std::uint32_t>(image.size());
+}
+
+void ProgramHarness::programFirmware(RunRoute& route, std::uint32_t length) {
+  RunSink sink = program->sink();
+  SequenceContext context{route, machine, sink};
+  updater::programFirmware({program->firmwareImage.image, length, program->userIspData.romSelectCode}, context,
+                           program->tally);
+}
+
+void ProgramHarness::verifyFirmware(RunRoute& route, std::uint32_t length) {
+  RunSink sink = program->sink();
+  SequenceContext context{route, machine, sink};
+  updater::verifyFirmware({program->firmwareImage.image, length, program->userIspData.romSelectCode}, context);
 }
 
 std::vector<std::string> ProgramHarness::statusWindowOps() const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "isp/run_route.h"
 #include "platform/sim/recording_main_view.h"
 #include "platform/sim/recording_status_view.h"
 #include "platform/sim/sim_machine.h"
@@ -31,6 +32,12 @@ struct ProgramHarness {
 
   /// Puts `image` at the start of the FirmwareImage buffer.
   void loadImage(const std::vector<Byte>& image);
+
+  /// The programming and verify sequences over `route`, with the first
+  /// `length` bytes of the FirmwareImage buffer, the program's ROM select
+  /// code, StatusLog, views, clock and run counters.
+  void programFirmware(RunRoute& route, std::uint32_t length);
+  void verifyFirmware(RunRoute& route, std::uint32_t length);
 
   std::vector<TranscriptEvent> messageBoxes() const { return transcript.ofKind(EventKind::MessageBox); }
   /// The ops of the status-window events, in order ("create", "range", ...).
