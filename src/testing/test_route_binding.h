@@ -6,8 +6,8 @@
 // closes what it opened.
 
 #include "isp/route_binding.h"
-#include "platform/sim/loader_channel.h"
 #include "platform/sim/sim_loader.h"
+#include "testing/loader_channel.h"
 
 namespace updater {
 
