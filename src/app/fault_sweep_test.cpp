@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "app/fault_sweep_expectations.h"
 #include "app/main_window.h"
 #include "app/program.h"
 #include "testing/fault_scenario.h"
+#include "testing/fault_sweep_expectations.h"
 
 namespace updater {
 namespace {

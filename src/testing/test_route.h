@@ -7,7 +7,7 @@
 
 #include "device/route.h"
 #include "device/route_registry.h"
-#include "platform/sim/loader_channel.h"
+#include "testing/loader_channel.h"
 #include "platform/sim/sim_loader.h"
 
 namespace updater {

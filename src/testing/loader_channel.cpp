@@ -1,4 +1,4 @@
-#include "platform/sim/loader_channel.h"
+#include "testing/loader_channel.h"
 
 namespace updater {
 

@@ -1,4 +1,4 @@
-#include "app/fault_sweep_expectations.h"
+#include "testing/fault_sweep_expectations.h"
 
 #include <span>
 #include <string_view>
