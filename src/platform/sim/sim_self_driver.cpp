@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "common/text_format.h"
+#include "device/access_route.h"
 #include "platform/self_driver_records.h"
 #include "platform/sim/sim_pass_through.h"
 
@@ -28,6 +29,12 @@ constexpr CommandBlock kDriverJumpBlock = {kVendorOpcode, kJumpToIspCode, 0, 0, 
 constexpr CommandBlock kStatusBlock = {kVendorOpcode, kGetIspStatusCode, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0};
 
 std::string hexValue(std::uint32_t value) { return "0x" + hexText(value); }
+
+/// How a violation text names the request: its route, then the request
+/// ("SelfDriverPort identifyA", "SelfDriverNt request").
+std::string requestText(AccessRoute route, std::string_view request) {
+  return std::string(routeName(route)) + ' ' + std::string(request);
+}
 
 /// Collects the first deviation of one request.
 class Checker {
@@ -303,7 +310,7 @@ CommandBlock portLoaderBlock(const PortCommand& command, const PortRecord& recor
 }
 
 DriverOutcome portRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBytes input, Bytes output) {
-  Checker check("SelfDriverPort request");
+  Checker check(requestText(AccessRoute::SelfDriverPort, "request"));
   check.value("control code", controlCode, pd::kControlCode);
   check.size("input size", input.size(), pd::kRecordSize);
   if (!check.ok()) return rejected(check);
@@ -315,7 +322,7 @@ DriverOutcome portRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBy
     return rejected(check);
   }
 
-  Checker fields(std::string("SelfDriverPort ") + command->name);
+  Checker fields(requestText(AccessRoute::SelfDriverPort, command->name));
   checkParameter(fields, command->parameter, record.parameter);
   checkAddress(fields, *command, record);
   const AreaSizes sizes = portSizes(command->sizes, record);
@@ -380,7 +387,7 @@ void checkDynamicCdb(Checker& check, const DynamicCommand& command, ConstBytes c
 DriverOutcome dynamicCountRequest(SelfDriverBus& bus, ConstBytes input, Bytes output) {
   const PortRecord record = readPortRecord(input);
   const bool devices = record.command == dd::kDeviceCount;
-  Checker check(std::string("SelfDriverDynamic ") + (devices ? "deviceCount" : "unitCount"));
+  Checker check(requestText(AccessRoute::SelfDriverDynamic, devices ? "deviceCount" : "unitCount"));
   if (!devices) check.value("command", record.command, dd::kUnitCount);
   check.value("parameter", record.parameter, 0);
   check.value(devices ? "address" : "address (logical unit and low bits)",
@@ -398,14 +405,14 @@ DriverOutcome dynamicCountRequest(SelfDriverBus& bus, ConstBytes input, Bytes ou
 }
 
 DriverOutcome dynamicExecuteRequest(SelfDriverBus& bus, ConstBytes input, Bytes output) {
-  Checker check("SelfDriverDynamic request");
+  Checker check(requestText(AccessRoute::SelfDriverDynamic, "request"));
   check.value("request code", getU32(input, dd::kRequest), dd::kExecute);
   const ConstBytes cdb = input.subspan(dd::kCdb, kCommandBlockLength);
   const DynamicCommand* command = findDynamicCommand(cdb);
   if (check.ok() && command == nullptr) check.fail("unknown command block " + hexDigits(cdb));
   if (!check.ok()) return rejected(check);
 
-  Checker fields(std::string("SelfDriverDynamic ") + command->name);
+  Checker fields(requestText(AccessRoute::SelfDriverDynamic, command->name));
   fields.value("unit", getU32(input, dd::kUnit), 0);
   checkDynamicCdb(fields, *command, cdb);
   fields.value("byte 24", getU8(input, dd::kCdbTerminator), 0);
@@ -429,7 +436,7 @@ DriverOutcome dynamicExecuteRequest(SelfDriverBus& bus, ConstBytes input, Bytes 
 }
 
 DriverOutcome dynamicRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBytes input, Bytes output) {
-  Checker check("SelfDriverDynamic request");
+  Checker check(requestText(AccessRoute::SelfDriverDynamic, "request"));
   check.value("control code", controlCode, dd::kControlCode);
   if (check.ok() && input.size() == dd::kCountRecordSize) {
     const std::uint32_t command = getU32(input, dd::kRequest);
@@ -468,12 +475,12 @@ void checkZeroAfterData(Checker& check, ConstBytes dataArea, std::uint32_t lengt
 DriverOutcome ntRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBytes input, Bytes output) {
   const auto* command = std::find_if(std::begin(kNtCommands), std::end(kNtCommands),
                                      [controlCode](const NtCommand& row) { return row.controlCode == controlCode; });
-  Checker check("SelfDriverNt request");
+  Checker check(requestText(AccessRoute::SelfDriverNt, "request"));
   if (command == std::end(kNtCommands)) {
     check.fail("control code " + hexValue(controlCode) + ", expected 0x222004, 0x222008 or 0x22200c");
     return rejected(check);
   }
-  Checker fields(std::string("SelfDriverNt ") + command->name);
+  Checker fields(requestText(AccessRoute::SelfDriverNt, command->name));
   fields.size("input size", input.size(), nd::kRecordSize);
   if (!fields.ok()) return rejected(fields);
   fields.value("control code field", getU32(input, nd::kControlCodeAgain), controlCode);
