@@ -4,6 +4,7 @@
 
 #include "common/text_format.h"
 #include "platform/aspi_srb.h"
+#include "platform/sim/failure_answers.h"
 #include "platform/sim/field_checks.h"
 #include "platform/sim/reader_identity.h"
 #include "platform/sim/sim_pass_through.h"
@@ -39,8 +40,6 @@ constexpr Byte kDataIn = srb::kDirIn | srb::kPosting;
 constexpr Byte kDataOut = srb::kDirOut | srb::kPosting;
 constexpr std::uint16_t kSendIspDataVariable = 0b111'1100;  // bytes 2..6
 constexpr std::size_t kExtraBytes = srb::kBlockSize - srb::kStructureSize;
-/// SCSI status of a command that completed with check condition.
-constexpr Byte kCheckCondition = 2;
 
 SimAspiAnswer completedWith(Byte srbStatus) { return {{srbStatus, 0, 0}, -1}; }
 
@@ -202,9 +201,8 @@ SimAspiAnswer answerAspiFromReader(SimReader& reader, const SimAspiRequest& requ
   const std::string name = aspiRequestName(request);
   ++reader.requestCounts[name];
   if (const auto failure = reader.failures.next(name)) {
-    if (*failure == FailureKind::ScsiStatus) return {{srb::kError, 0, kCheckCondition}, -1};
-    if (*failure == FailureKind::Unplugged) return completedWith(srb::kNoDevice);
-    return {{srb::kError, srb::kHaStatSelectionTimeout, 0}, -1};
+    const FailureAnswer& answer = failureAnswer(AccessRoute::Aspi, *failure);
+    return {{answer.srbStatus, answer.hostStatus, answer.scsiStatus}, -1};
   }
   return request.command->answer(reader, request);
 }

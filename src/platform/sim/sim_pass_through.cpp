@@ -5,6 +5,7 @@
 
 #include "common/text_format.h"
 #include "platform/scsi_pass_through.h"
+#include "platform/sim/failure_answers.h"
 #include "platform/sim/field_checks.h"
 #include "platform/sim/reader_identity.h"
 #include "platform/sim/sim_reader.h"
@@ -237,9 +238,10 @@ PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& 
   const std::string name = requestName(request);
   ++reader.requestCounts[name];
   if (const auto failure = reader.failures.next(name)) {
+    const FailureAnswer& answer = failureAnswer(AccessRoute::PassThrough, *failure);
     PassThroughAnswer failed;
-    failed.completed = *failure == FailureKind::ScsiStatus;
-    failed.scsiStatus = failed.completed ? spt::kCheckCondition : 0;
+    failed.completed = !answer.callFails;
+    failed.scsiStatus = answer.scsiStatus;
     return failed;
   }
   return request.command->answer(reader, request);

@@ -6,6 +6,7 @@
 #include "common/text_format.h"
 #include "device/access_route.h"
 #include "platform/self_driver_records.h"
+#include "platform/sim/failure_answers.h"
 #include "platform/sim/sim_pass_through.h"
 
 namespace updater {
@@ -80,8 +81,9 @@ class Checker {
 
 /// One request on its way to a reader.
 struct DriverCall {
-  explicit DriverCall(const char* nameIn) : name(nameIn) {}
+  DriverCall(AccessRoute routeIn, const char* nameIn) : route(routeIn), name(nameIn) {}
 
+  AccessRoute route;
   const char* name;
   /// A request to the driver itself, not to one device (the device count).
   bool driverWide = false;
@@ -166,8 +168,9 @@ bool answerPortLoaderCommand(SelfDriverBus& bus, DriverCall& call, int& status) 
   return answerLoaderCommand(bus, call, status);
 }
 
-/// Injected failures first (a failed request reaches no controller), then
-/// the answer.
+/// Injected failures first, answered as the failure answers give them for
+/// the driver's route (a failed request reaches no controller), then the
+/// answer.
 DriverOutcome deliver(SelfDriverBus& bus, DriverCall& call, Answer answer) {
   DriverOutcome outcome;
   TranscriptEvent& io = outcome.io;
@@ -184,13 +187,17 @@ DriverOutcome deliver(SelfDriverBus& bus, DriverCall& call, Answer answer) {
     // just no longer there to count.
     for (auto& reader : bus.readers) {
       const auto failure = reader.failures.next(name);
-      failed = (failure && *failure != FailureKind::Unplugged) || failed;
+      const bool counted = failure && *failure != FailureKind::Unplugged;
+      failed = (counted && failureAnswer(call.route, *failure).callFails) || failed;
     }
   } else if (call.reader == nullptr) {
     failed = true;  // no such device
   } else {
     ++call.reader->requestCounts[name];
-    failed = call.reader->failures.next(name).has_value();
+    if (const auto failure = call.reader->failures.next(name)) {
+      io.ok = !failureAnswer(call.route, *failure).callFails;
+      return outcome;
+    }
   }
   io.ok = !failed && answer(bus, call, io.status);
   return outcome;
@@ -331,7 +338,7 @@ DriverOutcome portRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBy
   if (fields.ok() && command->sizes == Sizes::Blocks) checkMarkerBlock(fields, *data);
   if (!fields.ok()) return rejected(fields);
 
-  DriverCall call(command->name);
+  DriverCall call(AccessRoute::SelfDriverPort, command->name);
   call.driverWide = !command->addressesDevice;
   call.reader = command->addressesDevice ? readerAt(bus, record.device()) : nullptr;
   call.answer = *data;
@@ -396,7 +403,7 @@ DriverOutcome dynamicCountRequest(SelfDriverBus& bus, ConstBytes input, Bytes ou
   check.size("output size", output.size(), kCountAnswerSize);
   if (!check.ok()) return rejected(check);
 
-  DriverCall call(devices ? "deviceCount" : "unitCount");
+  DriverCall call(AccessRoute::SelfDriverDynamic, devices ? "deviceCount" : "unitCount");
   call.driverWide = devices;
   call.reader = devices ? nullptr : readerAt(bus, record.device());
   call.answer = *answer;
@@ -425,7 +432,7 @@ DriverOutcome dynamicExecuteRequest(SelfDriverBus& bus, ConstBytes input, Bytes 
   fields.size("output size", output.size(), command->direction == dd::kDirectionOut ? length : command->outputSize);
   if (!fields.ok()) return rejected(fields);
 
-  DriverCall call(command->name);
+  DriverCall call(AccessRoute::SelfDriverDynamic, command->name);
   call.reader = readerAt(bus, getU32(input, dd::kDevice));
   call.answer = *data;
   if (command->direction == dd::kDirectionOut) call.dataOut = *data;
@@ -501,7 +508,7 @@ DriverOutcome ntRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstByte
   if (fields.ok() && sends) checkZeroAfterData(fields, dataArea, length);
   if (!fields.ok()) return rejected(fields);
 
-  DriverCall call(command->name);
+  DriverCall call(AccessRoute::SelfDriverNt, command->name);
   call.reader = readerAt(bus, 0);
   call.length = sends ? length : (controlCode == nd::kGetIspStatus ? 1 : 0);
   call.answer = *answer;
