@@ -8,6 +8,7 @@
 #include "platform/self_driver_records.h"
 #include "platform/sim/failure_answers.h"
 #include "platform/sim/sim_pass_through.h"
+#include "platform/sim/vendor_blocks.h"
 
 namespace updater {
 namespace {
@@ -23,11 +24,15 @@ constexpr std::uint32_t kFwRevisionSize = 8;
 constexpr std::uint32_t kLargestLength = 0xFFFF;
 constexpr std::array<Byte, 4> kMarker = {0xAA, 0x55, 0xBB, 0x66};
 
-// The loader's blocks, spelled out: the dynamic driver carries its jump with
-// byte 5 0x08; the port and NT drivers build theirs with byte 5 zero.
-constexpr CommandBlock kDynamicJumpBlock = {kVendorOpcode, kJumpToIspCode, 0, 0, 0x08, 0x08, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kDriverJumpBlock = {kVendorOpcode, kJumpToIspCode, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kStatusBlock = {kVendorOpcode, kGetIspStatusCode, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0};
+// The vendor blocks the drivers carry or build: the dynamic driver carries
+// its jump with byte 5 0x08; the port and NT drivers build theirs with
+// byte 5 zero.
+constexpr const VendorBlock& kIdentify = vendorBlock(VendorRequest::DeviceIdentify);
+constexpr const VendorBlock& kJump = vendorBlock(VendorRequest::JumpToIsp);
+constexpr const VendorBlock& kStatus = vendorBlock(VendorRequest::GetIspStatus);
+constexpr const VendorBlock& kProgram = vendorBlock(VendorRequest::ProgramData);
+constexpr const VendorBlock& kVerify = vendorBlock(VendorRequest::VerifyData);
+constexpr CommandBlock kDynamicJumpBlock = jumpBlockWithByte5(0x08);
 
 std::string hexValue(std::uint32_t value) { return "0x" + hexText(value); }
 
@@ -145,7 +150,7 @@ bool answerBlockWrite(SelfDriverBus&, DriverCall& call, int&) {
 
 bool answerLoaderCommand(SelfDriverBus&, DriverCall& call, int& status) {
   SimReader& reader = *call.reader;
-  const bool statusRead = call.cdb[1] == kGetIspStatusCode;
+  const bool statusRead = vendorRequestOf(call.cdb) == VendorRequest::GetIspStatus;
   const bool completed =
       reader.loader.execute(call.cdb, call.dataOut, call.length, statusRead ? call.answer : Bytes());
   if (statusRead && completed) status = call.answer[0];
@@ -156,12 +161,14 @@ bool answerLoaderCommand(SelfDriverBus&, DriverCall& call, int& status) {
 // runs its loader (and for the status read that follows its switch back).
 bool answerPortLoaderCommand(SelfDriverBus& bus, DriverCall& call, int& status) {
   SimMsController& ms = call.reader->msLoader;
-  if (call.cdb[1] == kGetIspStatusCode && ms.answersStatus()) {
+  const auto request = vendorRequestOf(call.cdb);
+  if (request == VendorRequest::GetIspStatus && ms.answersStatus()) {
     call.answer[0] = ms.readStatus();
     status = call.answer[0];
     return true;
   }
-  if (call.cdb[1] != kJumpToIspCode && call.cdb[1] != kGetIspStatusCode && ms.inLoader()) {
+  const bool transfer = request == VendorRequest::ProgramData || request == VendorRequest::VerifyData;
+  if (transfer && ms.inLoader()) {
     ms.transfer(call.mode, call.dataOut);
     return true;
   }
@@ -223,22 +230,24 @@ struct PortCommand {
   Low low;
   bool addressesDevice;  // false: the whole address field is 0
   Sizes sizes;
-  Byte loaderOpcode;  // the block the driver builds for the loader; 0: none
+  /// The loader command the driver builds a block for (sendIspData: program
+  /// or verify, by the record's mode); none: not a loader command.
+  const VendorBlock* loader;
   Answer answer;
 };
 
 constexpr PortCommand kPortCommands[] = {
-    {"deviceCount", pd::kDeviceCount, Parameter::Zero, Low::Zero, false, Sizes::Count, 0, answerDeviceCount},
-    {"unitCount", pd::kUnitCount, Parameter::Zero, Low::Zero, true, Sizes::Count, 0, answerUnitCount},
-    {"identifyA", pd::kIdentifyA, Parameter::Signature, Low::One, true, Sizes::Identify, 0, answerIdentify},
-    {"identifyB", pd::kIdentifyB, Parameter::Signature, Low::One, true, Sizes::Identify, 0, answerIdentify},
-    {"fwRevision", pd::kFwRevision, Parameter::Zero, Low::Zero, true, Sizes::FwRevision, 0, answerFwRevision},
-    {"blockWrite", pd::kBlockWrite, Parameter::Signature, Low::BlockCount, true, Sizes::Blocks, 0, answerBlockWrite},
-    {"jumpToIsp", pd::kJumpToIsp, Parameter::Zero, Low::Zero, true, Sizes::OneByte, kJumpToIspCode,
+    {"deviceCount", pd::kDeviceCount, Parameter::Zero, Low::Zero, false, Sizes::Count, nullptr, answerDeviceCount},
+    {"unitCount", pd::kUnitCount, Parameter::Zero, Low::Zero, true, Sizes::Count, nullptr, answerUnitCount},
+    {"identifyA", pd::kIdentifyA, Parameter::Signature, Low::One, true, Sizes::Identify, nullptr, answerIdentify},
+    {"identifyB", pd::kIdentifyB, Parameter::Signature, Low::One, true, Sizes::Identify, nullptr, answerIdentify},
+    {"fwRevision", pd::kFwRevision, Parameter::Zero, Low::Zero, true, Sizes::FwRevision, nullptr, answerFwRevision},
+    {"blockWrite", pd::kBlockWrite, Parameter::Signature, Low::BlockCount, true, Sizes::Blocks, nullptr,
+     answerBlockWrite},
+    {kJump.name, pd::kJumpToIsp, Parameter::Zero, Low::Zero, true, Sizes::OneByte, &kJump, answerPortLoaderCommand},
+    {kStatus.name, pd::kGetIspStatus, Parameter::Zero, Low::Zero, true, Sizes::OneByte, &kStatus,
      answerPortLoaderCommand},
-    {"getIspStatus", pd::kGetIspStatus, Parameter::Zero, Low::Zero, true, Sizes::OneByte, kGetIspStatusCode,
-     answerPortLoaderCommand},
-    {"sendIspData", pd::kSendIspData, Parameter::DataLength, Low::Mode, true, Sizes::DataLength, kProgramDataCode,
+    {kProgram.name, pd::kSendIspData, Parameter::DataLength, Low::Mode, true, Sizes::DataLength, &kProgram,
      answerPortLoaderCommand},
 };
 
@@ -306,14 +315,9 @@ void checkMarkerBlock(Checker& check, ConstBytes blocks) {
 
 /// The command block the port driver builds for the loader.
 CommandBlock portLoaderBlock(const PortCommand& command, const PortRecord& record) {
-  switch (command.loaderOpcode) {
-    case kJumpToIspCode: return kDriverJumpBlock;
-    case kGetIspStatusCode: return kStatusBlock;
-    default: {
-      const auto mode = record.low() == 0 ? IspDataMode::Program : IspDataMode::Verify;
-      return sendIspDataBlock(mode, 0, record.parameter, paddedLength(record.parameter));
-    }
-  }
+  if (command.loader != &kProgram) return command.loader->cdb;
+  const auto mode = record.low() == 0 ? IspDataMode::Program : IspDataMode::Verify;
+  return sendIspDataBlock(mode, 0, record.parameter, paddedLength(record.parameter));
 }
 
 DriverOutcome portRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBytes input, Bytes output) {
@@ -344,16 +348,13 @@ DriverOutcome portRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBy
   call.answer = *data;
   if (command->sizes == Sizes::Blocks || command->sizes == Sizes::DataLength) call.dataOut = *data;
   call.length = static_cast<std::uint32_t>(command->sizes == Sizes::DataLength ? record.parameter : sizes.data);
-  if (command->sizes == Sizes::OneByte && command->loaderOpcode == kJumpToIspCode) call.length = 0;
+  if (command->loader == &kJump) call.length = 0;
   call.mode = static_cast<Byte>(record.low());
-  if (command->loaderOpcode != 0) call.cdb = portLoaderBlock(*command, record);
+  if (command->loader != nullptr) call.cdb = portLoaderBlock(*command, record);
   return deliver(bus, call, command->answer);
 }
 
 // --- The dynamic driver ----------------------------------------------------------
-
-constexpr CommandBlock kDynamicIdentifyBlock = {0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0};
-constexpr std::uint16_t kSendIspDataVariable = 0b111'1100;  // bytes 2..6: the loader judges them
 
 struct DynamicCommand {
   const char* name;
@@ -366,14 +367,12 @@ struct DynamicCommand {
 };
 
 constexpr DynamicCommand kDynamicCommands[] = {
-    {"deviceIdentify", kDynamicIdentifyBlock, 0, dd::kDirectionIn, 528, 528, answerIdentify},
-    {"jumpToIsp", kDynamicJumpBlock, 0, dd::kDirectionNone, 0, 0, answerLoaderCommand},
-    {"getIspStatus", kStatusBlock, 0, dd::kDirectionIn, dd::kStatusDataLength, dd::kStatusOutputSize,
-     answerLoaderCommand},
-    {"sendIspData", {kVendorOpcode, kProgramDataCode}, kSendIspDataVariable, dd::kDirectionOut, 0, 0,
-     answerLoaderCommand},
-    {"sendIspData", {kVendorOpcode, kVerifyDataCode}, kSendIspDataVariable, dd::kDirectionOut, 0, 0,
-     answerLoaderCommand},
+    {kIdentify.name, kIdentify.cdb, kIdentify.variableBytes, dd::kDirectionIn, 528, 528, answerIdentify},
+    {kJump.name, kDynamicJumpBlock, kJump.variableBytes, dd::kDirectionNone, 0, 0, answerLoaderCommand},
+    {kStatus.name, kStatus.cdb, kStatus.variableBytes, dd::kDirectionIn, dd::kStatusDataLength,
+     dd::kStatusOutputSize, answerLoaderCommand},
+    {kProgram.name, kProgram.cdb, kProgram.variableBytes, dd::kDirectionOut, 0, 0, answerLoaderCommand},
+    {kVerify.name, kVerify.cdb, kVerify.variableBytes, dd::kDirectionOut, 0, 0, answerLoaderCommand},
 };
 
 const DynamicCommand* findDynamicCommand(ConstBytes cdb) {
@@ -466,9 +465,9 @@ struct NtCommand {
 };
 
 constexpr NtCommand kNtCommands[] = {
-    {"jumpToIsp", nd::kJumpToIsp, kDriverJumpBlock, 1, 1},
-    {"getIspStatus", nd::kGetIspStatus, kStatusBlock, 1, 1},
-    {"sendIspData", nd::kSendIspData, {}, nd::kScratchSize, 0},
+    {kJump.name, nd::kJumpToIsp, kJump.cdb, 1, 1},
+    {kStatus.name, nd::kGetIspStatus, kStatus.cdb, 1, 1},
+    {kProgram.name, nd::kSendIspData, {}, nd::kScratchSize, 0},
 };
 
 void checkZeroAfterData(Checker& check, ConstBytes dataArea, std::uint32_t length) {
