@@ -4,10 +4,12 @@
 
 #include "common/text_format.h"
 #include "platform/aspi_srb.h"
+#include "platform/sim/failure_answers.h"
 #include "platform/sim/field_checks.h"
 #include "platform/sim/reader_identity.h"
 #include "platform/sim/sim_pass_through.h"
 #include "platform/sim/sim_reader.h"
+#include "platform/sim/vendor_blocks.h"
 
 namespace updater {
 
@@ -37,10 +39,7 @@ namespace {
 
 constexpr Byte kDataIn = srb::kDirIn | srb::kPosting;
 constexpr Byte kDataOut = srb::kDirOut | srb::kPosting;
-constexpr std::uint16_t kSendIspDataVariable = 0b111'1100;  // bytes 2..6
 constexpr std::size_t kExtraBytes = srb::kBlockSize - srb::kStructureSize;
-/// SCSI status of a command that completed with check condition.
-constexpr Byte kCheckCondition = 2;
 
 SimAspiAnswer completedWith(Byte srbStatus) { return {{srbStatus, 0, 0}, -1}; }
 
@@ -59,27 +58,29 @@ SimAspiAnswer answerIdentify(SimReader& reader, const SimAspiRequest& request) {
 SimAspiAnswer answerLoaderCommand(SimReader& reader, const SimAspiRequest& request) {
   const bool completed = reader.loader.execute(request.cdb, request.dataOut, request.bufLen, request.dataIn);
   SimAspiAnswer answer = completedWith(completed ? srb::kComplete : srb::kError);
-  if (request.cdb[1] == kGetIspStatusCode && completed && !request.dataIn.empty()) {
+  const bool statusRead = vendorRequestOf(request.cdb) == VendorRequest::GetIspStatus;
+  if (statusRead && completed && !request.dataIn.empty()) {
     answer.ispStatus = request.dataIn[0];
   }
   return answer;
 }
 
 constexpr CommandBlock kInquiryBlock = {0x12, 0, 0, 0, 0x28, 0, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kIdentifyBlock = {0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0};
-constexpr CommandBlock kJumpBlock = {kVendorOpcode, kJumpToIspCode, 0, 0, 0x08, 0x08, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kStatusBlock = {kVendorOpcode, kGetIspStatusCode, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kProgramBlock = {kVendorOpcode, kProgramDataCode, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kVerifyBlock = {kVendorOpcode, kVerifyDataCode, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr const VendorBlock& kIdentify = vendorBlock(VendorRequest::DeviceIdentify);
+constexpr const VendorBlock& kJump = vendorBlock(VendorRequest::JumpToIsp);
+constexpr const VendorBlock& kStatus = vendorBlock(VendorRequest::GetIspStatus);
+constexpr const VendorBlock& kProgram = vendorBlock(VendorRequest::ProgramData);
+constexpr const VendorBlock& kVerify = vendorBlock(VendorRequest::VerifyData);
 
 constexpr SimAspiCommand kCommands[] = {
     {"inquiry", kInquiryBlock, 6, 0, 1, kDataIn, 40, false, 0, false, answerInquiry},
-    {"deviceIdentify", kIdentifyBlock, 12, 0, 2, kDataIn, 528, false, 0, false, answerIdentify},
+    {kIdentify.name, kIdentify.cdb, 12, kIdentify.variableBytes, 2, kDataIn, 528, false, 0, false, answerIdentify},
     // No data moves, but the block names a 40-byte buffer all the same.
-    {"jumpToIsp", kJumpBlock, 12, 0, 2, kDataIn, 0, false, 40, false, answerLoaderCommand},
-    {"getIspStatus", kStatusBlock, 12, 0, 2, kDataIn, 28, false, 0, false, answerLoaderCommand},
-    {"sendIspData", kProgramBlock, 12, kSendIspDataVariable, 2, kDataOut, 0, true, 0, true, answerLoaderCommand},
-    {"sendIspData", kVerifyBlock, 12, kSendIspDataVariable, 2, kDataOut, 0, true, 0, true, answerLoaderCommand},
+    {kJump.name, jumpBlockWithByte5(0x08), 12, kJump.variableBytes, 2, kDataIn, 0, false, 40, false,
+     answerLoaderCommand},
+    {kStatus.name, kStatus.cdb, 12, kStatus.variableBytes, 2, kDataIn, 28, false, 0, false, answerLoaderCommand},
+    {kProgram.name, kProgram.cdb, 12, kProgram.variableBytes, 2, kDataOut, 0, true, 0, true, answerLoaderCommand},
+    {kVerify.name, kVerify.cdb, 12, kVerify.variableBytes, 2, kDataOut, 0, true, 0, true, answerLoaderCommand},
 };
 
 const SimAspiCommand* findCommand(ConstBytes cdb) {
@@ -202,9 +203,8 @@ SimAspiAnswer answerAspiFromReader(SimReader& reader, const SimAspiRequest& requ
   const std::string name = aspiRequestName(request);
   ++reader.requestCounts[name];
   if (const auto failure = reader.failures.next(name)) {
-    if (*failure == FailureKind::ScsiStatus) return {{srb::kError, 0, kCheckCondition}, -1};
-    if (*failure == FailureKind::Unplugged) return completedWith(srb::kNoDevice);
-    return {{srb::kError, srb::kHaStatSelectionTimeout, 0}, -1};
+    const FailureAnswer& answer = failureAnswer(AccessRoute::Aspi, *failure);
+    return {{answer.srbStatus, answer.hostStatus, answer.scsiStatus}, -1};
   }
   return request.command->answer(reader, request);
 }

@@ -56,9 +56,9 @@ struct SimAspiAnswer {
   int ispStatus = -1;  // getIspStatus: the answer byte
 };
 
-/// A reader answers: injected failures first (a transport failure completes
-/// with SS_ERR and a selection timeout, a scsiStatus failure with SS_ERR and
-/// check condition; neither reaches the controller), then the command.
+/// A reader answers: injected failures first, as the failure answers give
+/// them for this route (platform/sim/failure_answers.h); a failed request
+/// never reaches the controller. Then the command.
 SimAspiAnswer answerAspiFromReader(SimReader& reader, const SimAspiRequest& request);
 
 /// An address without a reader: SS_INVALID_HA past the last host adapter,

@@ -50,10 +50,10 @@ std::string hexValue(std::uint32_t value) { return "0x" + hexText(value); }
 
 std::string handleText(HandleValue handle) { return hexValue(static_cast<std::uint32_t>(handle)); }
 
-TranscriptEvent ioEvent(const char* route, std::string command, int reader, bool ok) {
+TranscriptEvent ioEvent(AccessRoute route, std::string command, int reader, bool ok) {
   TranscriptEvent event;
   event.kind = EventKind::Io;
-  event.route = route;
+  event.route = routeName(route);
   event.name = std::move(command);
   event.reader = reader;
   event.ok = ok;
@@ -62,9 +62,9 @@ TranscriptEvent ioEvent(const char* route, std::string command, int reader, bool
 
 // The route a self driver's requests belong to: the NT driver on the NT
 // family; on Windows 98/ME the dynamic driver is the one opened delete-on-close.
-const char* selfDriverRoute(bool nt, std::uint32_t flags) {
-  if (nt) return "SelfDriverNt";
-  return flags == kFileFlagDeleteOnClose ? "SelfDriverDynamic" : "SelfDriverPort";
+AccessRoute selfDriverRoute(bool nt, std::uint32_t flags) {
+  if (nt) return AccessRoute::SelfDriverNt;
+  return flags == kFileFlagDeleteOnClose ? AccessRoute::SelfDriverDynamic : AccessRoute::SelfDriverPort;
 }
 
 struct ArgumentCheck {
@@ -212,9 +212,9 @@ HandleValue SimMachine::openDrive(std::string_view name, char letter, std::uint3
     ++reader->requestCounts["open"];
     ok = !reader->failures.next("open");
   }
-  recordIo(ioEvent("PassThrough", "open", reader != nullptr ? reader->number : 0, ok));
+  recordIo(ioEvent(AccessRoute::PassThrough, "open", reader != nullptr ? reader->number : 0, ok));
   if (!ok) return HandleValue::Invalid;
-  return newHandle({std::string(name), reader, true, "PassThrough"});
+  return newHandle({std::string(name), reader, true, AccessRoute::PassThrough});
 }
 
 HandleValue SimMachine::openSelfDriver(std::string_view name, std::string_view baseName, std::uint32_t access,
@@ -235,7 +235,7 @@ HandleValue SimMachine::openSelfDriver(std::string_view name, std::string_view b
     violation(problem);
     return HandleValue::Invalid;
   }
-  const char* route = selfDriverRoute(description_.windows.nt, flags);
+  const AccessRoute route = selfDriverRoute(description_.windows.nt, flags);
   recordIo(ioEvent(route, "open", 0, true));
   return newHandle({std::string(name), nullptr, false, route});
 }
@@ -285,7 +285,7 @@ DeviceIoResult SimMachine::passThrough(const OpenDevice& device, std::uint32_t c
   }
   const PassThroughCheck check = checkPassThrough(input, output);
   if (!check.request) {
-    violation("PassThrough " + check.violation);
+    violation(std::string(routeName(AccessRoute::PassThrough)) + ' ' + check.violation);
     return {};
   }
   const CheckedPassThrough& request = *check.request;
@@ -309,12 +309,12 @@ DeviceIoResult SimMachine::passThrough(const OpenDevice& device, std::uint32_t c
 DeviceIoResult SimMachine::selfDriverRequest(const OpenDevice& device, std::uint32_t controlCode, ConstBytes input,
                                              Bytes output) {
   struct RouteDriver {
-    std::string_view route;
+    AccessRoute route;
     SimDriverKind kind;
   };
-  constexpr RouteDriver kDrivers[] = {{"SelfDriverPort", SimDriverKind::Port},
-                                      {"SelfDriverDynamic", SimDriverKind::Dynamic},
-                                      {"SelfDriverNt", SimDriverKind::Nt}};
+  constexpr RouteDriver kDrivers[] = {{AccessRoute::SelfDriverPort, SimDriverKind::Port},
+                                      {AccessRoute::SelfDriverDynamic, SimDriverKind::Dynamic},
+                                      {AccessRoute::SelfDriverNt, SimDriverKind::Nt}};
   const auto* driver = std::find_if(std::begin(kDrivers), std::end(kDrivers),
                                     [&device](const RouteDriver& row) { return row.route == device.route; });
   if (driver == std::end(kDrivers)) return {};
@@ -325,7 +325,7 @@ DeviceIoResult SimMachine::selfDriverRequest(const OpenDevice& device, std::uint
     violation(std::move(outcome.violation));
     return {};
   }
-  outcome.io.route = device.route;
+  outcome.io.route = routeName(device.route);
   const bool ok = outcome.io.ok;
   recordIo(std::move(outcome.io));
   if (!ok) return {};
@@ -425,7 +425,8 @@ std::uint32_t SimMachine::sendAspi32Command(EntryPointValue entry, Bytes request
   }
   if (requestBlock.size() < aspi_srb::kStructureSize) {
     // Too short to carry a status: the layer cannot post it.
-    violation("Aspi request block: size " + std::to_string(requestBlock.size()) + ", expected 256");
+    violation(std::string(routeName(AccessRoute::Aspi)) + " request block: size " +
+              std::to_string(requestBlock.size()) + ", expected 256");
     dataAddresses_.clear();
     return kAspiError;
   }
@@ -451,7 +452,7 @@ SimReader* SimMachine::readerAtAspi(std::uint8_t adapter, std::uint8_t target) {
 AspiCompletion SimMachine::carryAspiRequest(Bytes requestBlock) {
   const SimAspiCheck check = checkAspiRequest(requestBlock, dataAddresses_);
   if (!check.request) {
-    violation("Aspi " + check.violation);
+    violation(std::string(routeName(AccessRoute::Aspi)) + ' ' + check.violation);
     return {aspi_srb::kError, 0, 0};
   }
   const SimAspiRequest& request = *check.request;
@@ -460,7 +461,7 @@ AspiCompletion SimMachine::carryAspiRequest(Bytes requestBlock) {
   const SimAspiAnswer answer =
       reader != nullptr ? answerAspiFromReader(*reader, request) : answerAspiNoReader(request, adapters);
 
-  TranscriptEvent event = ioEvent("Aspi", aspiRequestName(request), reader != nullptr ? reader->number : 0,
+  TranscriptEvent event = ioEvent(AccessRoute::Aspi, aspiRequestName(request), reader != nullptr ? reader->number : 0,
                                   answer.completion.srbStatus == aspi_srb::kComplete);
   event.cdb = hexDigits(ConstBytes(request.cdb).first(request.cdbLength));
   event.length = request.bufLen;

@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "device/access_route.h"
 #include "platform/port.h"
 #include "platform/sim/aspi_posting_thread.h"
 #include "platform/sim/data_address_table.h"
@@ -119,7 +120,7 @@ class SimMachine : public Port {
     std::string name;   // as opened, for violation texts
     SimReader* reader;  // the reader on a drive letter; none for a plain drive or a driver
     bool isDrive;
-    const char* route;  // of its io events
+    AccessRoute route;  // of its io events
   };
 
   HandleValue openDrive(std::string_view name, char letter, std::uint32_t access, std::uint32_t shareMode,

@@ -5,9 +5,11 @@
 
 #include "common/text_format.h"
 #include "platform/scsi_pass_through.h"
+#include "platform/sim/failure_answers.h"
 #include "platform/sim/field_checks.h"
 #include "platform/sim/reader_identity.h"
 #include "platform/sim/sim_reader.h"
+#include "platform/sim/vendor_blocks.h"
 
 namespace updater {
 
@@ -41,7 +43,6 @@ constexpr std::uint32_t kCdbLength = kCommandBlockLength;
 constexpr std::uint32_t kSenseInfoLength = 24;
 constexpr std::uint32_t kIdentityTimeOut = 2;
 constexpr std::uint32_t kLoaderTimeOut = 30;
-constexpr std::uint16_t kSendIspDataVariable = 0b111'1100;  // bytes 2..6
 constexpr std::size_t kDriverIdentifySize = 512;
 
 void copyOut(Bytes to, ConstBytes from, PassThroughAnswer& answer) {
@@ -77,7 +78,8 @@ PassThroughAnswer answerDriverIdentify(SimReader& reader, const CheckedPassThrou
 PassThroughAnswer answerLoaderCommand(SimReader& reader, const CheckedPassThrough& request) {
   PassThroughAnswer answer;
   answer.completed = reader.loader.execute(request.cdb, request.dataOut, request.transferLength, request.dataIn);
-  if (request.cdb[1] == kGetIspStatusCode && answer.completed && !request.dataIn.empty()) {
+  const bool statusRead = vendorRequestOf(request.cdb) == VendorRequest::GetIspStatus;
+  if (statusRead && answer.completed && !request.dataIn.empty()) {
     answer.ispStatus = request.dataIn[0];
     answer.dataBytes = request.transferLength;
   }
@@ -87,11 +89,11 @@ PassThroughAnswer answerLoaderCommand(SimReader& reader, const CheckedPassThroug
 constexpr CommandBlock kInquiryBlock = {0x12, 0, 0, 0, 0x24, 0, 0, 0, 0, 0, 0, 0};
 constexpr CommandBlock kDriverIdentify13Block = {0xFF, 0x13, 0x04, 0xA5, 0x5A, 0x30, 0, 0, 0x01, 0, 0, 0};
 constexpr CommandBlock kDriverIdentify03Block = {0xFF, 0x03, 0x04, 0xA5, 0x5A, 0x30, 0, 0, 0x01, 0, 0, 0};
-constexpr CommandBlock kDeviceIdentifyBlock = {0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0};
-constexpr CommandBlock kJumpBlock = {kVendorOpcode, kJumpToIspCode, 0, 0, 0x08, 0x00, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kStatusBlock = {kVendorOpcode, kGetIspStatusCode, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kProgramBlock = {kVendorOpcode, kProgramDataCode, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kVerifyBlock = {kVendorOpcode, kVerifyDataCode, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr const VendorBlock& kIdentify = vendorBlock(VendorRequest::DeviceIdentify);
+constexpr const VendorBlock& kJump = vendorBlock(VendorRequest::JumpToIsp);
+constexpr const VendorBlock& kStatus = vendorBlock(VendorRequest::GetIspStatus);
+constexpr const VendorBlock& kProgram = vendorBlock(VendorRequest::ProgramData);
+constexpr const VendorBlock& kVerify = vendorBlock(VendorRequest::VerifyData);
 
 constexpr PassThroughCommand kCommands[] = {
     {"inquiry", kInquiryBlock, 0, 1, spt::kScsiIoctlDataIn, 36, false, kIdentityTimeOut, false, answerInquiry},
@@ -99,13 +101,14 @@ constexpr PassThroughCommand kCommands[] = {
      answerDriverIdentify},
     {"driverIdentify03", kDriverIdentify03Block, 0, 2, spt::kScsiIoctlDataIn, 512, false, kIdentityTimeOut, false,
      answerDriverIdentify},
-    {"deviceIdentify", kDeviceIdentifyBlock, 0, 2, spt::kScsiIoctlDataIn, 528, false, kIdentityTimeOut, false,
-     answerDeviceIdentify},
-    {"jumpToIsp", kJumpBlock, 0, 2, spt::kScsiIoctlDataIn, 0, false, 2, false, answerLoaderCommand},
-    {"getIspStatus", kStatusBlock, 0, 2, spt::kScsiIoctlDataIn, 8, false, kLoaderTimeOut, false, answerLoaderCommand},
-    {"sendIspData", kProgramBlock, kSendIspDataVariable, 2, spt::kScsiIoctlDataOut, 0, true, kLoaderTimeOut, true,
+    {kIdentify.name, kIdentify.cdb, kIdentify.variableBytes, 2, spt::kScsiIoctlDataIn, 528, false, kIdentityTimeOut,
+     false, answerDeviceIdentify},
+    {kJump.name, kJump.cdb, kJump.variableBytes, 2, spt::kScsiIoctlDataIn, 0, false, 2, false, answerLoaderCommand},
+    {kStatus.name, kStatus.cdb, kStatus.variableBytes, 2, spt::kScsiIoctlDataIn, 8, false, kLoaderTimeOut, false,
      answerLoaderCommand},
-    {"sendIspData", kVerifyBlock, kSendIspDataVariable, 2, spt::kScsiIoctlDataOut, 0, true, kLoaderTimeOut, true,
+    {kProgram.name, kProgram.cdb, kProgram.variableBytes, 2, spt::kScsiIoctlDataOut, 0, true, kLoaderTimeOut, true,
+     answerLoaderCommand},
+    {kVerify.name, kVerify.cdb, kVerify.variableBytes, 2, spt::kScsiIoctlDataOut, 0, true, kLoaderTimeOut, true,
      answerLoaderCommand},
 };
 
@@ -237,9 +240,10 @@ PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& 
   const std::string name = requestName(request);
   ++reader.requestCounts[name];
   if (const auto failure = reader.failures.next(name)) {
+    const FailureAnswer& answer = failureAnswer(AccessRoute::PassThrough, *failure);
     PassThroughAnswer failed;
-    failed.completed = *failure == FailureKind::ScsiStatus;
-    failed.scsiStatus = failed.completed ? spt::kCheckCondition : 0;
+    failed.completed = !answer.callFails;
+    failed.scsiStatus = answer.scsiStatus;
     return failed;
   }
   return request.command->answer(reader, request);

@@ -53,9 +53,9 @@ struct PassThroughAnswer {
   int ispStatus = -1;           // getIspStatus: the answer byte
 };
 
-/// A reader answers: injected failures first (a transport failure fails the
-/// call, a scsiStatus failure completes it with check condition; neither
-/// reaches the controller), then the command.
+/// A reader answers: injected failures first, as the failure answers give
+/// them for this route (platform/sim/failure_answers.h); a failed request
+/// never reaches the controller. Then the command.
 PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& request);
 
 /// A drive that holds no reader answers INQUIRY as a plain disk and fails

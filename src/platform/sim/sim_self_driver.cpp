@@ -4,8 +4,11 @@
 #include <optional>
 
 #include "common/text_format.h"
+#include "device/access_route.h"
 #include "platform/self_driver_records.h"
+#include "platform/sim/failure_answers.h"
 #include "platform/sim/sim_pass_through.h"
+#include "platform/sim/vendor_blocks.h"
 
 namespace updater {
 namespace {
@@ -21,13 +24,23 @@ constexpr std::uint32_t kFwRevisionSize = 8;
 constexpr std::uint32_t kLargestLength = 0xFFFF;
 constexpr std::array<Byte, 4> kMarker = {0xAA, 0x55, 0xBB, 0x66};
 
-// The loader's blocks, spelled out: the dynamic driver carries its jump with
-// byte 5 0x08; the port and NT drivers build theirs with byte 5 zero.
-constexpr CommandBlock kDynamicJumpBlock = {kVendorOpcode, kJumpToIspCode, 0, 0, 0x08, 0x08, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kDriverJumpBlock = {kVendorOpcode, kJumpToIspCode, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0};
-constexpr CommandBlock kStatusBlock = {kVendorOpcode, kGetIspStatusCode, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0};
+// The vendor blocks the drivers carry or build: the dynamic driver carries
+// its jump with byte 5 0x08; the port and NT drivers build theirs with
+// byte 5 zero.
+constexpr const VendorBlock& kIdentify = vendorBlock(VendorRequest::DeviceIdentify);
+constexpr const VendorBlock& kJump = vendorBlock(VendorRequest::JumpToIsp);
+constexpr const VendorBlock& kStatus = vendorBlock(VendorRequest::GetIspStatus);
+constexpr const VendorBlock& kProgram = vendorBlock(VendorRequest::ProgramData);
+constexpr const VendorBlock& kVerify = vendorBlock(VendorRequest::VerifyData);
+constexpr CommandBlock kDynamicJumpBlock = jumpBlockWithByte5(0x08);
 
 std::string hexValue(std::uint32_t value) { return "0x" + hexText(value); }
+
+/// How a violation text names the request: its route, then the request
+/// ("SelfDriverPort identifyA", "SelfDriverNt request").
+std::string requestText(AccessRoute route, std::string_view request) {
+  return std::string(routeName(route)) + ' ' + std::string(request);
+}
 
 /// Collects the first deviation of one request.
 class Checker {
@@ -73,8 +86,9 @@ class Checker {
 
 /// One request on its way to a reader.
 struct DriverCall {
-  explicit DriverCall(const char* nameIn) : name(nameIn) {}
+  DriverCall(AccessRoute routeIn, const char* nameIn) : route(routeIn), name(nameIn) {}
 
+  AccessRoute route;
   const char* name;
   /// A request to the driver itself, not to one device (the device count).
   bool driverWide = false;
@@ -136,7 +150,7 @@ bool answerBlockWrite(SelfDriverBus&, DriverCall& call, int&) {
 
 bool answerLoaderCommand(SelfDriverBus&, DriverCall& call, int& status) {
   SimReader& reader = *call.reader;
-  const bool statusRead = call.cdb[1] == kGetIspStatusCode;
+  const bool statusRead = vendorRequestOf(call.cdb) == VendorRequest::GetIspStatus;
   const bool completed =
       reader.loader.execute(call.cdb, call.dataOut, call.length, statusRead ? call.answer : Bytes());
   if (statusRead && completed) status = call.answer[0];
@@ -147,20 +161,23 @@ bool answerLoaderCommand(SelfDriverBus&, DriverCall& call, int& status) {
 // runs its loader (and for the status read that follows its switch back).
 bool answerPortLoaderCommand(SelfDriverBus& bus, DriverCall& call, int& status) {
   SimMsController& ms = call.reader->msLoader;
-  if (call.cdb[1] == kGetIspStatusCode && ms.answersStatus()) {
+  const auto request = vendorRequestOf(call.cdb);
+  if (request == VendorRequest::GetIspStatus && ms.answersStatus()) {
     call.answer[0] = ms.readStatus();
     status = call.answer[0];
     return true;
   }
-  if (call.cdb[1] != kJumpToIspCode && call.cdb[1] != kGetIspStatusCode && ms.inLoader()) {
+  const bool transfer = request == VendorRequest::ProgramData || request == VendorRequest::VerifyData;
+  if (transfer && ms.inLoader()) {
     ms.transfer(call.mode, call.dataOut);
     return true;
   }
   return answerLoaderCommand(bus, call, status);
 }
 
-/// Injected failures first (a failed request reaches no controller), then
-/// the answer.
+/// Injected failures first, answered as the failure answers give them for
+/// the driver's route (a failed request reaches no controller), then the
+/// answer.
 DriverOutcome deliver(SelfDriverBus& bus, DriverCall& call, Answer answer) {
   DriverOutcome outcome;
   TranscriptEvent& io = outcome.io;
@@ -177,13 +194,17 @@ DriverOutcome deliver(SelfDriverBus& bus, DriverCall& call, Answer answer) {
     // just no longer there to count.
     for (auto& reader : bus.readers) {
       const auto failure = reader.failures.next(name);
-      failed = (failure && *failure != FailureKind::Unplugged) || failed;
+      const bool counted = failure && *failure != FailureKind::Unplugged;
+      failed = (counted && failureAnswer(call.route, *failure).callFails) || failed;
     }
   } else if (call.reader == nullptr) {
     failed = true;  // no such device
   } else {
     ++call.reader->requestCounts[name];
-    failed = call.reader->failures.next(name).has_value();
+    if (const auto failure = call.reader->failures.next(name)) {
+      io.ok = !failureAnswer(call.route, *failure).callFails;
+      return outcome;
+    }
   }
   io.ok = !failed && answer(bus, call, io.status);
   return outcome;
@@ -209,22 +230,24 @@ struct PortCommand {
   Low low;
   bool addressesDevice;  // false: the whole address field is 0
   Sizes sizes;
-  Byte loaderOpcode;  // the block the driver builds for the loader; 0: none
+  /// The loader command the driver builds a block for (sendIspData: program
+  /// or verify, by the record's mode); none: not a loader command.
+  const VendorBlock* loader;
   Answer answer;
 };
 
 constexpr PortCommand kPortCommands[] = {
-    {"deviceCount", pd::kDeviceCount, Parameter::Zero, Low::Zero, false, Sizes::Count, 0, answerDeviceCount},
-    {"unitCount", pd::kUnitCount, Parameter::Zero, Low::Zero, true, Sizes::Count, 0, answerUnitCount},
-    {"identifyA", pd::kIdentifyA, Parameter::Signature, Low::One, true, Sizes::Identify, 0, answerIdentify},
-    {"identifyB", pd::kIdentifyB, Parameter::Signature, Low::One, true, Sizes::Identify, 0, answerIdentify},
-    {"fwRevision", pd::kFwRevision, Parameter::Zero, Low::Zero, true, Sizes::FwRevision, 0, answerFwRevision},
-    {"blockWrite", pd::kBlockWrite, Parameter::Signature, Low::BlockCount, true, Sizes::Blocks, 0, answerBlockWrite},
-    {"jumpToIsp", pd::kJumpToIsp, Parameter::Zero, Low::Zero, true, Sizes::OneByte, kJumpToIspCode,
+    {"deviceCount", pd::kDeviceCount, Parameter::Zero, Low::Zero, false, Sizes::Count, nullptr, answerDeviceCount},
+    {"unitCount", pd::kUnitCount, Parameter::Zero, Low::Zero, true, Sizes::Count, nullptr, answerUnitCount},
+    {"identifyA", pd::kIdentifyA, Parameter::Signature, Low::One, true, Sizes::Identify, nullptr, answerIdentify},
+    {"identifyB", pd::kIdentifyB, Parameter::Signature, Low::One, true, Sizes::Identify, nullptr, answerIdentify},
+    {"fwRevision", pd::kFwRevision, Parameter::Zero, Low::Zero, true, Sizes::FwRevision, nullptr, answerFwRevision},
+    {"blockWrite", pd::kBlockWrite, Parameter::Signature, Low::BlockCount, true, Sizes::Blocks, nullptr,
+     answerBlockWrite},
+    {kJump.name, pd::kJumpToIsp, Parameter::Zero, Low::Zero, true, Sizes::OneByte, &kJump, answerPortLoaderCommand},
+    {kStatus.name, pd::kGetIspStatus, Parameter::Zero, Low::Zero, true, Sizes::OneByte, &kStatus,
      answerPortLoaderCommand},
-    {"getIspStatus", pd::kGetIspStatus, Parameter::Zero, Low::Zero, true, Sizes::OneByte, kGetIspStatusCode,
-     answerPortLoaderCommand},
-    {"sendIspData", pd::kSendIspData, Parameter::DataLength, Low::Mode, true, Sizes::DataLength, kProgramDataCode,
+    {kProgram.name, pd::kSendIspData, Parameter::DataLength, Low::Mode, true, Sizes::DataLength, &kProgram,
      answerPortLoaderCommand},
 };
 
@@ -292,18 +315,13 @@ void checkMarkerBlock(Checker& check, ConstBytes blocks) {
 
 /// The command block the port driver builds for the loader.
 CommandBlock portLoaderBlock(const PortCommand& command, const PortRecord& record) {
-  switch (command.loaderOpcode) {
-    case kJumpToIspCode: return kDriverJumpBlock;
-    case kGetIspStatusCode: return kStatusBlock;
-    default: {
-      const auto mode = record.low() == 0 ? IspDataMode::Program : IspDataMode::Verify;
-      return sendIspDataBlock(mode, 0, record.parameter, paddedLength(record.parameter));
-    }
-  }
+  if (command.loader != &kProgram) return command.loader->cdb;
+  const auto mode = record.low() == 0 ? IspDataMode::Program : IspDataMode::Verify;
+  return sendIspDataBlock(mode, 0, record.parameter, paddedLength(record.parameter));
 }
 
 DriverOutcome portRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBytes input, Bytes output) {
-  Checker check("SelfDriverPort request");
+  Checker check(requestText(AccessRoute::SelfDriverPort, "request"));
   check.value("control code", controlCode, pd::kControlCode);
   check.size("input size", input.size(), pd::kRecordSize);
   if (!check.ok()) return rejected(check);
@@ -315,7 +333,7 @@ DriverOutcome portRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBy
     return rejected(check);
   }
 
-  Checker fields(std::string("SelfDriverPort ") + command->name);
+  Checker fields(requestText(AccessRoute::SelfDriverPort, command->name));
   checkParameter(fields, command->parameter, record.parameter);
   checkAddress(fields, *command, record);
   const AreaSizes sizes = portSizes(command->sizes, record);
@@ -324,22 +342,19 @@ DriverOutcome portRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBy
   if (fields.ok() && command->sizes == Sizes::Blocks) checkMarkerBlock(fields, *data);
   if (!fields.ok()) return rejected(fields);
 
-  DriverCall call(command->name);
+  DriverCall call(AccessRoute::SelfDriverPort, command->name);
   call.driverWide = !command->addressesDevice;
   call.reader = command->addressesDevice ? readerAt(bus, record.device()) : nullptr;
   call.answer = *data;
   if (command->sizes == Sizes::Blocks || command->sizes == Sizes::DataLength) call.dataOut = *data;
   call.length = static_cast<std::uint32_t>(command->sizes == Sizes::DataLength ? record.parameter : sizes.data);
-  if (command->sizes == Sizes::OneByte && command->loaderOpcode == kJumpToIspCode) call.length = 0;
+  if (command->loader == &kJump) call.length = 0;
   call.mode = static_cast<Byte>(record.low());
-  if (command->loaderOpcode != 0) call.cdb = portLoaderBlock(*command, record);
+  if (command->loader != nullptr) call.cdb = portLoaderBlock(*command, record);
   return deliver(bus, call, command->answer);
 }
 
 // --- The dynamic driver ----------------------------------------------------------
-
-constexpr CommandBlock kDynamicIdentifyBlock = {0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0};
-constexpr std::uint16_t kSendIspDataVariable = 0b111'1100;  // bytes 2..6: the loader judges them
 
 struct DynamicCommand {
   const char* name;
@@ -352,14 +367,12 @@ struct DynamicCommand {
 };
 
 constexpr DynamicCommand kDynamicCommands[] = {
-    {"deviceIdentify", kDynamicIdentifyBlock, 0, dd::kDirectionIn, 528, 528, answerIdentify},
-    {"jumpToIsp", kDynamicJumpBlock, 0, dd::kDirectionNone, 0, 0, answerLoaderCommand},
-    {"getIspStatus", kStatusBlock, 0, dd::kDirectionIn, dd::kStatusDataLength, dd::kStatusOutputSize,
-     answerLoaderCommand},
-    {"sendIspData", {kVendorOpcode, kProgramDataCode}, kSendIspDataVariable, dd::kDirectionOut, 0, 0,
-     answerLoaderCommand},
-    {"sendIspData", {kVendorOpcode, kVerifyDataCode}, kSendIspDataVariable, dd::kDirectionOut, 0, 0,
-     answerLoaderCommand},
+    {kIdentify.name, kIdentify.cdb, kIdentify.variableBytes, dd::kDirectionIn, 528, 528, answerIdentify},
+    {kJump.name, kDynamicJumpBlock, kJump.variableBytes, dd::kDirectionNone, 0, 0, answerLoaderCommand},
+    {kStatus.name, kStatus.cdb, kStatus.variableBytes, dd::kDirectionIn, dd::kStatusDataLength,
+     dd::kStatusOutputSize, answerLoaderCommand},
+    {kProgram.name, kProgram.cdb, kProgram.variableBytes, dd::kDirectionOut, 0, 0, answerLoaderCommand},
+    {kVerify.name, kVerify.cdb, kVerify.variableBytes, dd::kDirectionOut, 0, 0, answerLoaderCommand},
 };
 
 const DynamicCommand* findDynamicCommand(ConstBytes cdb) {
@@ -380,7 +393,7 @@ void checkDynamicCdb(Checker& check, const DynamicCommand& command, ConstBytes c
 DriverOutcome dynamicCountRequest(SelfDriverBus& bus, ConstBytes input, Bytes output) {
   const PortRecord record = readPortRecord(input);
   const bool devices = record.command == dd::kDeviceCount;
-  Checker check(std::string("SelfDriverDynamic ") + (devices ? "deviceCount" : "unitCount"));
+  Checker check(requestText(AccessRoute::SelfDriverDynamic, devices ? "deviceCount" : "unitCount"));
   if (!devices) check.value("command", record.command, dd::kUnitCount);
   check.value("parameter", record.parameter, 0);
   check.value(devices ? "address" : "address (logical unit and low bits)",
@@ -389,7 +402,7 @@ DriverOutcome dynamicCountRequest(SelfDriverBus& bus, ConstBytes input, Bytes ou
   check.size("output size", output.size(), kCountAnswerSize);
   if (!check.ok()) return rejected(check);
 
-  DriverCall call(devices ? "deviceCount" : "unitCount");
+  DriverCall call(AccessRoute::SelfDriverDynamic, devices ? "deviceCount" : "unitCount");
   call.driverWide = devices;
   call.reader = devices ? nullptr : readerAt(bus, record.device());
   call.answer = *answer;
@@ -398,14 +411,14 @@ DriverOutcome dynamicCountRequest(SelfDriverBus& bus, ConstBytes input, Bytes ou
 }
 
 DriverOutcome dynamicExecuteRequest(SelfDriverBus& bus, ConstBytes input, Bytes output) {
-  Checker check("SelfDriverDynamic request");
+  Checker check(requestText(AccessRoute::SelfDriverDynamic, "request"));
   check.value("request code", getU32(input, dd::kRequest), dd::kExecute);
   const ConstBytes cdb = input.subspan(dd::kCdb, kCommandBlockLength);
   const DynamicCommand* command = findDynamicCommand(cdb);
   if (check.ok() && command == nullptr) check.fail("unknown command block " + hexDigits(cdb));
   if (!check.ok()) return rejected(check);
 
-  Checker fields(std::string("SelfDriverDynamic ") + command->name);
+  Checker fields(requestText(AccessRoute::SelfDriverDynamic, command->name));
   fields.value("unit", getU32(input, dd::kUnit), 0);
   checkDynamicCdb(fields, *command, cdb);
   fields.value("byte 24", getU8(input, dd::kCdbTerminator), 0);
@@ -418,7 +431,7 @@ DriverOutcome dynamicExecuteRequest(SelfDriverBus& bus, ConstBytes input, Bytes 
   fields.size("output size", output.size(), command->direction == dd::kDirectionOut ? length : command->outputSize);
   if (!fields.ok()) return rejected(fields);
 
-  DriverCall call(command->name);
+  DriverCall call(AccessRoute::SelfDriverDynamic, command->name);
   call.reader = readerAt(bus, getU32(input, dd::kDevice));
   call.answer = *data;
   if (command->direction == dd::kDirectionOut) call.dataOut = *data;
@@ -429,7 +442,7 @@ DriverOutcome dynamicExecuteRequest(SelfDriverBus& bus, ConstBytes input, Bytes 
 }
 
 DriverOutcome dynamicRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBytes input, Bytes output) {
-  Checker check("SelfDriverDynamic request");
+  Checker check(requestText(AccessRoute::SelfDriverDynamic, "request"));
   check.value("control code", controlCode, dd::kControlCode);
   if (check.ok() && input.size() == dd::kCountRecordSize) {
     const std::uint32_t command = getU32(input, dd::kRequest);
@@ -452,9 +465,9 @@ struct NtCommand {
 };
 
 constexpr NtCommand kNtCommands[] = {
-    {"jumpToIsp", nd::kJumpToIsp, kDriverJumpBlock, 1, 1},
-    {"getIspStatus", nd::kGetIspStatus, kStatusBlock, 1, 1},
-    {"sendIspData", nd::kSendIspData, {}, nd::kScratchSize, 0},
+    {kJump.name, nd::kJumpToIsp, kJump.cdb, 1, 1},
+    {kStatus.name, nd::kGetIspStatus, kStatus.cdb, 1, 1},
+    {kProgram.name, nd::kSendIspData, {}, nd::kScratchSize, 0},
 };
 
 void checkZeroAfterData(Checker& check, ConstBytes dataArea, std::uint32_t length) {
@@ -468,12 +481,12 @@ void checkZeroAfterData(Checker& check, ConstBytes dataArea, std::uint32_t lengt
 DriverOutcome ntRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBytes input, Bytes output) {
   const auto* command = std::find_if(std::begin(kNtCommands), std::end(kNtCommands),
                                      [controlCode](const NtCommand& row) { return row.controlCode == controlCode; });
-  Checker check("SelfDriverNt request");
+  Checker check(requestText(AccessRoute::SelfDriverNt, "request"));
   if (command == std::end(kNtCommands)) {
     check.fail("control code " + hexValue(controlCode) + ", expected 0x222004, 0x222008 or 0x22200c");
     return rejected(check);
   }
-  Checker fields(std::string("SelfDriverNt ") + command->name);
+  Checker fields(requestText(AccessRoute::SelfDriverNt, command->name));
   fields.size("input size", input.size(), nd::kRecordSize);
   if (!fields.ok()) return rejected(fields);
   fields.value("control code field", getU32(input, nd::kControlCodeAgain), controlCode);
@@ -494,7 +507,7 @@ DriverOutcome ntRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstByte
   if (fields.ok() && sends) checkZeroAfterData(fields, dataArea, length);
   if (!fields.ok()) return rejected(fields);
 
-  DriverCall call(command->name);
+  DriverCall call(AccessRoute::SelfDriverNt, command->name);
   call.reader = readerAt(bus, 0);
   call.length = sends ? length : (controlCode == nd::kGetIspStatus ? 1 : 0);
   call.answer = *answer;

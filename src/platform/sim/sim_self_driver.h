@@ -14,11 +14,12 @@
 // its loader, the port driver's status and data commands go to that
 // controller; its block write of the marker block switches it.
 //
-// Injected failures of every kind fail the request: the drivers report no
-// SCSI status, and a request to an unplugged reader fails like one to no
-// device. The device count is not a request to one reader: it is counted in
-// every reader's failure plan, fails when any of them fails it in transport
-// or by status, and leaves out the readers that are unplugged.
+// Injected failures of every kind fail the request (the failure answers of
+// platform/sim/failure_answers.h): the drivers report no SCSI status, and a
+// request to an unplugged reader fails like one to no device. The device
+// count is not a request to one reader: it is counted in every reader's
+// failure plan, fails when any of them fails it in transport or by status,
+// and leaves out the readers that are unplugged.
 
 #include <cstdint>
 #include <string>
