@@ -1,7 +1,10 @@
 #include "device/access_route.h"
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
+#include "device/route_registry.h"
 #include "testing/program_harness.h"
 
 namespace updater {
@@ -41,16 +44,23 @@ TEST(AccessRoute, DerivedFromFamilyCheckBoxAndDriverKind) {
   }
 }
 
+// The route the registry selects for the program's inputs as they are now.
+std::optional<AccessRoute> selectedRoute(const Program& program) {
+  const RouteRow* row = routeRowFor(program.routeInputs());
+  if (row == nullptr) return std::nullopt;
+  return row->id;
+}
+
 TEST(AccessRoute, FollowsTheProgramsInputsAtEveryCall) {
   ProgramHarness harness;
   Program& program = *harness.program;
   program.osMode = OsMode::Win2000;
-  EXPECT_EQ(currentAccessRoute(program), AccessRoute::PassThrough);
+  EXPECT_EQ(selectedRoute(program), AccessRoute::PassThrough);
   program.selfDriverChosen = true;
-  EXPECT_EQ(currentAccessRoute(program), AccessRoute::SelfDriverNt);
+  EXPECT_EQ(selectedRoute(program), AccessRoute::SelfDriverNt);
   program.osMode = OsMode::Win98;
   program.driverKind = DriverKind::Kv20Disk;
-  EXPECT_EQ(currentAccessRoute(program), AccessRoute::SelfDriverDynamic);
+  EXPECT_EQ(selectedRoute(program), AccessRoute::SelfDriverDynamic);
 }
 
 struct KindCase {

@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "app/program.h"
-#include "device/aspi_binding.h"
-#include "device/program_routes.h"
-#include "device/route_operations.h"
+#include "app/route_operations.h"
+#include "device/aspi/aspi_route.h"
+#include "device/route_registry.h"
 #include "isp/program_firmware.h"
 #include "isp/verify_firmware.h"
 #include "testing/forwarding_port.h"
@@ -53,12 +53,39 @@ MachineDescription meMachine(std::vector<ReaderDescription> readers, AspiLayerSt
   return machine;
 }
 
+// The layer of the ASPI route of `routes`.
+AspiLayer& aspiLayer(RouteSet& routes) {
+  return static_cast<updater::AspiRoute&>(routes.route(AccessRoute::Aspi)).layer();
+}
+
+// The `length`-byte image at the start of the program's image buffer.
+LoaderImage loaderImage(Program& program, std::uint32_t length) {
+  return LoaderImage{program.firmwareImage.image, length, program.userIspData.romSelectCode};
+}
+
+// A programming or verify run of that image on the ASPI route of `routes`,
+// on the program's selected reader, with `clock` for its pauses.
+void programOn(Program& program, RouteSet& routes, Clock& clock, std::uint32_t length) {
+  RouteRun run(routes.route(AccessRoute::Aspi), program.deviceTable, program.selectedDriverName);
+  RunSink sink = program.sink();
+  SequenceContext context{run, clock, sink};
+  programFirmware(loaderImage(program, length), context, program.tally);
+}
+
+void verifyOn(Program& program, RouteSet& routes, Clock& clock, std::uint32_t length) {
+  RouteRun run(routes.route(AccessRoute::Aspi), program.deviceTable, program.selectedDriverName);
+  RunSink sink = program.sink();
+  SequenceContext context{run, clock, sink};
+  verifyFirmware(loaderImage(program, length), context);
+}
+
 class AspiRoute : public ::testing::Test {
  protected:
   void build(const MachineDescription& machine) {
+    routes_.reset();  // made over the previous harness's machine, they go before it
     harness_ = std::make_unique<ProgramHarness>(machine);
     configure(program());
-    routes_ = std::make_unique<ProgramRoutes>(program());
+    routes_ = std::make_unique<RouteSet>(harness_->machine);
   }
 
   // Windows ME without the self driver, and the DEVICE.TXT identities of
@@ -73,7 +100,9 @@ class AspiRoute : public ::testing::Test {
   SimMachine& machine() { return harness_->machine; }
   const DeviceTable& table() { return program().deviceTable; }
   int scan() { return buildDeviceTable(program(), *routes_); }
-  RouteBinding& binding() { return routes_->binding(AccessRoute::Aspi); }
+  AspiLayer& layer() { return aspiLayer(*routes_); }
+  void programImage(std::uint32_t length) { programOn(program(), *routes_, machine(), length); }
+  void verifyImage(std::uint32_t length) { verifyOn(program(), *routes_, machine(), length); }
 
   std::string letters(std::size_t slot) {
     const DeviceEntry& entry = table().entries[slot];
@@ -93,13 +122,13 @@ class AspiRoute : public ::testing::Test {
     EXPECT_EQ(machine().openRegistryKeyCount(), 0u);
     EXPECT_EQ(machine().loadedModuleCount(), 0);
     EXPECT_EQ(machine().pendingAspiPostings(), 0u);
-    EXPECT_TRUE(program().aspi.requests.empty());
-    EXPECT_EQ(program().aspi.sendCommand, EntryPointValue::None);
+    EXPECT_TRUE(layer().requests.empty());
+    EXPECT_EQ(layer().sendCommand, EntryPointValue::None);
     EXPECT_TRUE(machine().violations().empty()) << machine().violations().front();
   }
 
   std::unique_ptr<ProgramHarness> harness_;
-  std::unique_ptr<ProgramRoutes> routes_;
+  std::unique_ptr<RouteSet> routes_;
 };
 
 // --- The scan -------------------------------------------------------------------
@@ -290,9 +319,10 @@ TEST_F(AspiRoute, ConfirmComparesTheReaderWithTheSelectedEntryAndLeavesTheTableA
     const DeviceTable before = table;
     const UserIspData identities = program().userIspData;
 
-    ASSERT_EQ(reloadAspi(program()), kAspiLoaded);
-    EXPECT_EQ(confirmAspiDevice(program(), 1, 0), row.result) << row.name;
-    releaseAspi(program());
+    RunSink sink = program().sink();
+    ASSERT_EQ(reloadAspi(layer()), kAspiLoaded);
+    EXPECT_EQ(confirmAspiDevice(layer(), table, 1, 0, sink), row.result) << row.name;
+    releaseAspi(layer());
 
     EXPECT_EQ(program().userIspData.FaInquiry, identities.FaInquiry) << row.name;
     EXPECT_EQ(program().userIspData.FbInquiry, identities.FbInquiry) << row.name;
@@ -332,7 +362,7 @@ TEST_F(AspiRoute, ARunThatCannotStartSaysWhyAndOpensNoWindow) {
     }
     program().statusLog = "banner";
     harness_->loadImage(testImage(1000));
-    programFirmware(program(), binding(), 1000);
+    programImage(1000);
 
     EXPECT_EQ(program().statusLog, "banner\n" + std::string(row.logLine)) << row.name;
     const auto boxes = harness_->messageBoxes();
@@ -354,7 +384,7 @@ TEST_F(AspiRoute, AnIdentifyErrorWhileConfirmingStopsTheRunWithBothReports) {
   build(meMachine({reader}));
   ASSERT_EQ(scan(), 0);
   harness_->loadImage(testImage(1000));
-  verifyFirmware(program(), binding(), 1000);
+  verifyImage(1000);
 
   EXPECT_EQ(boxTexts(), std::vector<std::string>{std::string(kStatusErrorBox)});
   EXPECT_TRUE(program().statusLog.ends_with("\nERROR: Access Disk Drive Failed!!!"));
@@ -372,7 +402,7 @@ TEST_F(AspiRoute, ProgramsTheSelectedReaderThenVerifiesIt) {
   harness_->loadImage(image);
   const std::size_t sleepsBefore = machine().sleeps().size();
 
-  programFirmware(program(), binding(), 1000);
+  programImage(1000);
   EXPECT_EQ(program().tally.successCount, 1u);
   EXPECT_TRUE(harness_->messageBoxes().empty());
   EXPECT_EQ(machine().reader(2).loader.flash, image);
@@ -399,7 +429,7 @@ TEST_F(AspiRoute, ProgramsTheSelectedReaderThenVerifiesIt) {
   EXPECT_EQ(statusReads[2].status, 0x5A);
   expectClean();
 
-  verifyFirmware(program(), binding(), 1000);
+  verifyImage(1000);
   EXPECT_TRUE(program().statusLog.ends_with("\nSUCCESS! Verify STATUS:9c [Start Verify Firmware now]"
                                             "\nSUCCESS! Verify STATUS:5a [Verify Data sucessfull]"));
   EXPECT_TRUE(harness_->messageBoxes().empty());
@@ -431,13 +461,13 @@ TEST_F(AspiRoute, TheDataPhaseIsTheImageBufferUpToThePaddedLength) {
   AspiDataOutCapture capture(machine());
   Program captured(capture, harness_->mainView, harness_->statusView);
   configure(captured);
-  ProgramRoutes routes(captured);
+  RouteSet routes(capture);
   ASSERT_EQ(buildDeviceTable(captured, routes), 0);
 
   const auto image = testImage(1000, 3);
   std::fill(captured.firmwareImage.image.begin(), captured.firmwareImage.image.end(), Byte{0xAB});
   std::copy(image.begin(), image.end(), captured.firmwareImage.image.begin());
-  programFirmware(captured, routes.binding(AccessRoute::Aspi), 1000);
+  programOn(captured, routes, capture, 1000);
 
   EXPECT_EQ(captured.tally.successCount, 1u);
   ASSERT_EQ(capture.lastDataOut.size(), 1024u);
@@ -470,7 +500,7 @@ TEST_F(AspiRoute, AFailedLoaderCommandEndsTheRunAndUnloadsTheLayer) {
     build(meMachine({reader}));
     ASSERT_EQ(scan(), 0) << row.name;
     harness_->loadImage(testImage(1000));
-    programFirmware(program(), binding(), 1000);
+    programImage(1000);
     EXPECT_EQ(boxTexts(), std::vector<std::string>{std::string(row.box)}) << row.name;
     EXPECT_EQ(program().tally.errorCount, row.errorCount) << row.name;
     EXPECT_EQ(program().tally.successCount, 0u) << row.name;
@@ -547,14 +577,14 @@ TEST_F(AspiRoute, RequestsTurnedDownAtOnceEndTheScan) {
     RefusingLayerPort refusing(machine(), c.postsRefusal);
     Program run(refusing, harness_->mainView, harness_->statusView);
     configure(run);
-    ProgramRoutes routes(run);
+    RouteSet routes(refusing);
 
     EXPECT_EQ(buildDeviceTable(run, routes), 1) << c.layer;
     EXPECT_EQ(run.deviceTable.deviceCount, 0u) << c.layer;
     EXPECT_EQ(machine().elapsedMs(), c.elapsedMs) << c.layer;
     EXPECT_EQ(machine().loadedModuleCount(), 0) << c.layer;
     // Never posted, so kept: the layer could still write into them.
-    EXPECT_EQ(run.aspi.requests.size(), c.keptRequests) << c.layer;
+    EXPECT_EQ(aspiLayer(routes).requests.size(), c.keptRequests) << c.layer;
     EXPECT_TRUE(machine().violations().empty()) << c.layer;
     refusing.postLate();
   }
@@ -594,12 +624,12 @@ TEST_F(AspiRoute, LoaderCommandsArePolledEveryHundredMillisecondsForUpToSixtySec
     Program run(slow, harness_->mainView, harness_->statusView);
     configure(run);
     run.deviceTable = table();
-    ProgramRoutes routes(run);
+    RouteSet routes(slow);
     harness_->loadImage(testImage(1000));
     run.firmwareImage = program().firmwareImage;
     const std::size_t sleepsBefore = machine().sleeps().size();
 
-    programFirmware(run, routes.binding(AccessRoute::Aspi), 1000);
+    programOn(run, routes, slow, 1000);
     EXPECT_EQ(run.tally.successCount, row.successes) << row.name;
     const std::vector<std::uint32_t> sleeps(machine().sleeps().begin() + static_cast<std::ptrdiff_t>(sleepsBefore),
                                             machine().sleeps().end());
@@ -610,7 +640,7 @@ TEST_F(AspiRoute, LoaderCommandsArePolledEveryHundredMillisecondsForUpToSixtySec
     }
     EXPECT_EQ(machine().loadedModuleCount(), 0) << row.name;
     EXPECT_EQ(machine().pendingAspiPostings(), 0u) << row.name;
-    EXPECT_TRUE(run.aspi.requests.empty()) << row.name;
+    EXPECT_TRUE(aspiLayer(routes).requests.empty()) << row.name;
     EXPECT_TRUE(machine().violations().empty()) << row.name;
   }
 }

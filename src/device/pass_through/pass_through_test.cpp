@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "app/program.h"
-#include "device/pass_through_binding.h"
-#include "device/program_routes.h"
-#include "device/route_operations.h"
+#include "app/route_operations.h"
+#include "device/pass_through/pass_through_route.h"
+#include "device/route_registry.h"
 #include "isp/program_firmware.h"
 #include "isp/verify_firmware.h"
 #include "testing/forwarding_port.h"
@@ -39,21 +39,48 @@ MachineDescription machineWith(std::vector<ReaderDescription> readers, std::stri
   return machine;
 }
 
+// The `length`-byte image at the start of the program's image buffer.
+LoaderImage loaderImage(Program& program, std::uint32_t length) {
+  return LoaderImage{program.firmwareImage.image, length, program.userIspData.romSelectCode};
+}
+
+// A programming or verify run of that image on the pass-through route of
+// `routes`, on the program's selected reader, with `clock` for its pauses.
+void programOn(Program& program, RouteSet& routes, Clock& clock, std::uint32_t length) {
+  RouteRun run(routes.route(AccessRoute::PassThrough), program.deviceTable, program.selectedDriverName);
+  RunSink sink = program.sink();
+  SequenceContext context{run, clock, sink};
+  programFirmware(loaderImage(program, length), context, program.tally);
+}
+
+void verifyOn(Program& program, RouteSet& routes, Clock& clock, std::uint32_t length) {
+  RouteRun run(routes.route(AccessRoute::PassThrough), program.deviceTable, program.selectedDriverName);
+  RunSink sink = program.sink();
+  SequenceContext context{run, clock, sink};
+  verifyFirmware(loaderImage(program, length), context);
+}
+
 class PassThroughRoute : public ::testing::Test {
  protected:
   void build(const MachineDescription& machine) {
+    routes_.reset();  // made over the previous harness's machine, they go before it
     harness_ = std::make_unique<ProgramHarness>(machine);
     program().osMode = OsMode::WinXp;
     // "Generic " + "USB Reader      " + "1.00": the machine's default reader.
     setIdentity(program().userIspData.FaInquiry, "Generic USB Reader      1.00");
     setIdentity(program().userIspData.FbInquiry, "Other   Reader B        1.00");
-    routes_ = std::make_unique<ProgramRoutes>(program());
+    routes_ = std::make_unique<RouteSet>(harness_->machine);
   }
 
   Program& program() { return *harness_->program; }
   SimMachine& machine() { return harness_->machine; }
   const DeviceTable& table() { return program().deviceTable; }
   int scan() { return buildDeviceTable(program(), *routes_); }
+  PassThroughDrive& drive() {
+    return static_cast<updater::PassThroughRoute&>(routes_->route(AccessRoute::PassThrough)).drive();
+  }
+  void programImage(std::uint32_t length) { programOn(program(), *routes_, machine(), length); }
+  void verifyImage(std::uint32_t length) { verifyOn(program(), *routes_, machine(), length); }
 
   std::string letters(std::size_t slot) {
     const DeviceEntry& entry = table().entries[slot];
@@ -66,7 +93,7 @@ class PassThroughRoute : public ::testing::Test {
   }
 
   std::unique_ptr<ProgramHarness> harness_;
-  std::unique_ptr<ProgramRoutes> routes_;
+  std::unique_ptr<RouteSet> routes_;
 };
 
 TEST_F(PassThroughRoute, FindsReadersByEitherInquiryIdentityButNotByRevisionAlone) {
@@ -135,7 +162,7 @@ TEST_F(PassThroughRoute, IdentityCommandsIgnoreScsiStatusWhileVendorCommandsFail
   EXPECT_EQ(table().deviceCount, 1u);
 
   harness_->loadImage(testImage(100));
-  programFirmware(program(), routes_->binding(AccessRoute::PassThrough), 100);
+  programImage(100);
   const auto boxes = harness_->messageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Error!!! JMP ISP STATUS ERROR!!!");
@@ -144,11 +171,11 @@ TEST_F(PassThroughRoute, IdentityCommandsIgnoreScsiStatusWhileVendorCommandsFail
 
 TEST_F(PassThroughRoute, OpenSelectedDriveOnAnEmptySlotOpensNothing) {
   build(machineWith({reader("E", "000000000001")}));
-  EXPECT_EQ(openSelectedDrive(program()), 1);
+  EXPECT_EQ(openSelectedDrive(drive(), program().deviceTable), 1);
   EXPECT_TRUE(machine().requests("open").empty());
 
   harness_->loadImage(testImage(100));
-  programFirmware(program(), routes_->binding(AccessRoute::PassThrough), 100);
+  programImage(100);
   EXPECT_TRUE(program().statusLog.ends_with("\nERROR: Access Disk Drive Failed!!!"));
   EXPECT_TRUE(harness_->messageBoxes().empty());
   expectNothingOpen();
@@ -161,7 +188,7 @@ TEST_F(PassThroughRoute, ProgramsTheSelectedReaderThenVerifiesIt) {
   const auto image = testImage(65535, 9);
   harness_->loadImage(image);
 
-  programFirmware(program(), routes_->binding(AccessRoute::PassThrough), 65535);
+  programImage(65535);
   EXPECT_EQ(program().tally.successCount, 1u);
   EXPECT_EQ(machine().reader(2).loader.flash, image);
   EXPECT_TRUE(machine().reader(1).loader.flash.empty());
@@ -171,7 +198,7 @@ TEST_F(PassThroughRoute, ProgramsTheSelectedReaderThenVerifiesIt) {
   EXPECT_EQ(transfers[0].reader, 2);
   expectNothingOpen();
 
-  verifyFirmware(program(), routes_->binding(AccessRoute::PassThrough), 65535);
+  verifyImage(65535);
   EXPECT_TRUE(program().statusLog.ends_with("\nSUCCESS! Verify STATUS:5a [Verify Data sucessfull]"));
   EXPECT_TRUE(harness_->messageBoxes().empty());
   expectNothingOpen();
@@ -199,13 +226,13 @@ TEST_F(PassThroughRoute, PaddingIsZerosNotWhatFollowsTheImageInTheBuffer) {
   Program captured(capture, harness_->mainView, harness_->statusView);
   setIdentity(captured.userIspData.FaInquiry, "Generic USB Reader      1.00");
   captured.osMode = OsMode::WinXp;
-  ProgramRoutes routes(captured);
+  RouteSet routes(capture);
   ASSERT_EQ(buildDeviceTable(captured, routes), 0);
 
   const auto image = testImage(65535, 3);
   std::copy(image.begin(), image.end(), captured.firmwareImage.image.begin());
   captured.firmwareImage.image[65535] = 0xAB;  // a stale byte past the image
-  programFirmware(captured, routes.binding(AccessRoute::PassThrough), 65535);
+  programOn(captured, routes, capture, 65535);
 
   EXPECT_EQ(captured.tally.successCount, 1u);
   ASSERT_EQ(capture.lastDataOut.size(), 65536u);
@@ -220,7 +247,7 @@ TEST_F(PassThroughRoute, FailedVendorTransferClosesTheDriveAndCountsTheError) {
   build(machineWith({failing}));
   ASSERT_EQ(scan(), 0);
   harness_->loadImage(testImage(100));
-  programFirmware(program(), routes_->binding(AccessRoute::PassThrough), 100);
+  programImage(100);
   const auto boxes = harness_->messageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "ERROR!!! ISP VERIFY Transfer Data Error!!!");

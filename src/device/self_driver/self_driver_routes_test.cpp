@@ -8,15 +8,18 @@
 #include <string>
 
 #include "app/program.h"
-#include "device/program_routes.h"
-#include "device/route_operations.h"
+#include "app/route_operations.h"
+#include "device/route_registry.h"
 #include "device/self_driver/self_driver.h"
 #include "device/self_driver/self_driver_commands.h"
+#include "device/self_driver/self_driver_port_route.h"
 #include "isp/program_firmware.h"
 #include "isp/verify_firmware.h"
+#include "jobs/ms_update.h"
 #include "testing/driver_request.h"
 #include "testing/forwarding_port.h"
 #include "testing/program_harness.h"
+#include "testing/temporary_directory.h"
 
 namespace updater {
 namespace {
@@ -65,6 +68,27 @@ void chooseRoute(Program& program, const RouteCase& row) {
   program.driverKind = driverKindOf(row.driverName);
 }
 
+// The `length`-byte image at the start of the program's image buffer.
+LoaderImage loaderImage(Program& program, std::uint32_t length) {
+  return LoaderImage{program.firmwareImage.image, length, program.userIspData.romSelectCode};
+}
+
+// A programming or verify run of that image on route `route` of `routes`, on
+// the program's selected reader, with `clock` for its pauses.
+void programOn(Program& program, RouteSet& routes, AccessRoute route, Clock& clock, std::uint32_t length) {
+  RouteRun run(routes.route(route), program.deviceTable, program.selectedDriverName);
+  RunSink sink = program.sink();
+  SequenceContext context{run, clock, sink};
+  programFirmware(loaderImage(program, length), context, program.tally);
+}
+
+void verifyOn(Program& program, RouteSet& routes, AccessRoute route, Clock& clock, std::uint32_t length) {
+  RouteRun run(routes.route(route), program.deviceTable, program.selectedDriverName);
+  RunSink sink = program.sink();
+  SequenceContext context{run, clock, sink};
+  verifyFirmware(loaderImage(program, length), context);
+}
+
 void expectNothingOpen(SimMachine& machine, const char* name) {
   EXPECT_EQ(machine.openHandleCount(), 0u) << name;
   EXPECT_EQ(machine.openRegistryKeyCount(), 0u) << name;
@@ -94,7 +118,7 @@ TEST(SelfDriverOpen, TheNinetyEightDriverStaysOpenAndAReopenClosesTheOldHandle) 
   ProgramHarness harness(twoReaders(kWin98));
   Program& program = *harness.program;
   chooseRoute(program, kPortCase);
-  ProgramRoutes routes(program);
+  RouteSet routes(harness.machine);
   EXPECT_EQ(openSelfDriver(program, routes), 0);
   EXPECT_EQ(openSelfDriver(program, routes), 0);
   EXPECT_EQ(harness.machine.openHandleCount(), 1u);
@@ -102,7 +126,7 @@ TEST(SelfDriverOpen, TheNinetyEightDriverStaysOpenAndAReopenClosesTheOldHandle) 
 
   program.selectedDriverName = "QM_URDR.PDR";  // not installed
   EXPECT_EQ(openSelfDriver(program, routes), 1);
-  EXPECT_FALSE(program.selfDriver.driver9x.isOpen());
+  EXPECT_FALSE(routes.selfDriverPort().driver().handle().isOpen());
   EXPECT_TRUE(harness.transcript.ofKind(EventKind::Console).empty());
   expectNothingOpen(harness.machine, "port");
 }
@@ -111,11 +135,11 @@ TEST(SelfDriverOpen, TheNtOpenOnlyProbesAndReportsAMissingDriverOnTheConsole) {
   ProgramHarness harness(twoReaders(kWin2000));
   Program& program = *harness.program;
   chooseRoute(program, kNtCase);
-  ProgramRoutes routes(program);
+  RouteSet routes(harness.machine);
   EXPECT_EQ(openSelfDriver(program, routes), 0);
   EXPECT_EQ(harness.machine.requests("open").size(), 1u);
   EXPECT_EQ(harness.machine.requests("close").size(), 1u);
-  EXPECT_FALSE(program.selfDriver.driverNt.isOpen());
+  EXPECT_EQ(harness.machine.openHandleCount(), 0u) << "the NT driver's handle is not kept";
 
   program.selectedDriverName = "KVDKPDRV.PDR";
   EXPECT_EQ(openSelfDriver(program, routes), 1);
@@ -124,7 +148,7 @@ TEST(SelfDriverOpen, TheNtOpenOnlyProbesAndReportsAMissingDriverOnTheConsole) {
   EXPECT_EQ(console[0].text, "Loading UdskIO.Sys is Failed!");
 
   harness.loadImage(testImage(100));
-  programFirmware(program, routes.binding(AccessRoute::SelfDriverNt), 100);
+  programOn(program, routes, AccessRoute::SelfDriverNt, harness.machine, 100);
   EXPECT_EQ(program.statusLog, "\nERROR: Loading UdskIO.Sys is Failed!!!");
   EXPECT_TRUE(harness.statusWindowOps().empty());
   EXPECT_EQ(harness.transcript.ofKind(EventKind::Console).size(), 2u);
@@ -148,7 +172,7 @@ TEST(SelfDriverRoutes, ProgramAndVerifyTheSelectedReaderOnEachRoute) {
     ProgramHarness harness(twoReaders(row.route.windows));
     Program& program = *harness.program;
     chooseRoute(program, row.route);
-    ProgramRoutes routes(program);
+    RouteSet routes(harness.machine);
     ASSERT_EQ(openSelfDriver(program, routes), 0) << name;
     ASSERT_EQ(buildDeviceTable(program, routes), 0) << name;
     ASSERT_EQ(program.deviceTable.deviceCount, 2u) << name;
@@ -158,7 +182,7 @@ TEST(SelfDriverRoutes, ProgramAndVerifyTheSelectedReaderOnEachRoute) {
     const std::size_t scanRequests = harness.machine.requests().size();
 
     ASSERT_EQ(openSelfDriver(program, routes), 0) << name;  // as the ISP command does before the job
-    programFirmware(program, routes.binding(row.route.route), 1000);
+    programOn(program, routes, row.route.route, harness.machine, 1000);
     EXPECT_EQ(program.tally.successCount, 1u) << name;
     EXPECT_TRUE(harness.messageBoxes().empty()) << name;
     EXPECT_EQ(harness.machine.reader(row.reader).loader.flash, image) << name;
@@ -175,7 +199,7 @@ TEST(SelfDriverRoutes, ProgramAndVerifyTheSelectedReaderOnEachRoute) {
     expectNothingOpen(harness.machine, name);
 
     ASSERT_EQ(openSelfDriver(program, routes), 0) << name;
-    verifyFirmware(program, routes.binding(row.route.route), 1000);
+    verifyOn(program, routes, row.route.route, harness.machine, 1000);
     EXPECT_TRUE(program.statusLog.ends_with("\nSUCCESS! Verify STATUS:5a [Verify Data sucessfull]")) << name;
     EXPECT_TRUE(harness.messageBoxes().empty()) << name;
     expectNothingOpen(harness.machine, name);
@@ -188,9 +212,9 @@ TEST(SelfDriverRoutes, AFailedTransferClosesTheNtDriverAndCountsTheError) {
   ProgramHarness harness(machine);
   Program& program = *harness.program;
   chooseRoute(program, kNtCase);
-  ProgramRoutes routes(program);
+  RouteSet routes(harness.machine);
   harness.loadImage(testImage(1000));
-  programFirmware(program, routes.binding(AccessRoute::SelfDriverNt), 1000);
+  programOn(program, routes, AccessRoute::SelfDriverNt, harness.machine, 1000);
   const auto boxes = harness.messageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Error!!! ISP TRANSFER DATA ERROR WHEN PROGRAMING CODE!!!");
@@ -238,11 +262,31 @@ class RecordCapture : public ForwardingPort {
 class SelfDriverRecords : public ::testing::Test {
  protected:
   void build(const RouteCase& row) {
+    // What was made over an earlier harness goes before it.
+    routes_.reset();
+    program_.reset();
+    capture_.reset();
     harness_ = std::make_unique<ProgramHarness>(twoReaders(row.windows));
     capture_ = std::make_unique<RecordCapture>(harness_->machine);
     program_ = std::make_unique<Program>(*capture_, harness_->mainView, harness_->statusView);
     chooseRoute(*program_, row);
-    routes_ = std::make_unique<ProgramRoutes>(*program_);
+    routes_ = std::make_unique<RouteSet>(*capture_);
+  }
+
+  Driver9x& driver9x() { return routes_->selfDriverPort().driver(); }
+
+  // The Memory Stick update as the operator's command runs it: it sends the
+  // marker block through the port driver's route and reports a block it
+  // could not write.
+  void runMsProgram() {
+    directory_.writeFile("MSFW.BIN", std::string(1000, '\x11'));
+    const std::string_view name = "MSFW.BIN";
+    std::copy(name.begin(), name.end(), program_->userIspData.msRomCodeFile.begin());
+    program_->workingDirectory = directory_.path();
+    RunSink sink = program_->sink();
+    SelfDriverPortRoute& portRoute = routes_->selfDriverPort();
+    JobContext job = program_->jobContext(sink, &portRoute);
+    runMsUpdate(job, portRoute, kMsProgram);
   }
 
   void scanThenRun(const RouteCase& row, std::uint32_t selectedIndex) {
@@ -255,7 +299,7 @@ class SelfDriverRecords : public ::testing::Test {
     program_->firmwareImage.image[1000] = 0xAB;  // what follows the image in the buffer
     ASSERT_EQ(openSelfDriver(*program_, *routes_), 0);
     scanRequests_ = capture_->requests.size();
-    programFirmware(*program_, routes_->binding(row.route), 1000);
+    programOn(*program_, *routes_, row.route, *capture_, 1000);
     ASSERT_EQ(program_->tally.successCount, 1u);
     EXPECT_TRUE(harness_->machine.violations().empty()) << harness_->machine.violations().front();
   }
@@ -266,7 +310,8 @@ class SelfDriverRecords : public ::testing::Test {
   std::unique_ptr<ProgramHarness> harness_;
   std::unique_ptr<RecordCapture> capture_;
   std::unique_ptr<Program> program_;
-  std::unique_ptr<ProgramRoutes> routes_;
+  std::unique_ptr<RouteSet> routes_;
+  TemporaryDirectory directory_;
   std::vector<Byte> image_;
   std::size_t scanRequests_ = 0;
 };
@@ -383,8 +428,7 @@ TEST_F(SelfDriverRecords, TheMarkerBlockIsOneBlockWrittenToDeviceZero) {
   build(kPortCase);
   ASSERT_EQ(openSelfDriver(*program_, *routes_), 0);
   program_->deviceTable.selectedIndex = 1;
-  EXPECT_TRUE(sendMarkerBlock(*program_));
-  EXPECT_EQ(program_->deviceTable.selectedIndex, 0u);
+  EXPECT_TRUE(sendMarkerBlock(driver9x()));
   const auto& write = request(0);
   EXPECT_EQ(write.input, portRecordBytes(0x20, kSignature, 0x00000001, write.named[0]));
   EXPECT_EQ(write.outputSize, 512u);
@@ -392,20 +436,34 @@ TEST_F(SelfDriverRecords, TheMarkerBlockIsOneBlockWrittenToDeviceZero) {
   EXPECT_TRUE(harness_->machine.reader(1).msLoader.inLoader());
   EXPECT_FALSE(harness_->machine.reader(2).msLoader.inLoader());
   EXPECT_TRUE(harness_->messageBoxes().empty());
+
+  // The send addresses device 0 whatever the table selects; the Memory
+  // Stick update that sends it makes the selection follow.
+  build(kPortCase);
+  ASSERT_EQ(openSelfDriver(*program_, *routes_), 0);
+  program_->deviceTable.selectedIndex = 1;
+  runMsProgram();
+  EXPECT_FALSE(harness_->machine.requests("blockWrite").empty());
+  EXPECT_EQ(program_->deviceTable.selectedIndex, 0u);
 }
 
 TEST_F(SelfDriverRecords, AFailedMarkerBlockIsShownAndClosesTheDriver) {
   build(kPortCase);
   ASSERT_EQ(openSelfDriver(*program_, *routes_), 0);
   harness_->machine.reader(1).failures.failures = {{"blockWrite", 1, FailureKind::Transport}};
-  EXPECT_FALSE(sendMarkerBlock(*program_));
+  EXPECT_FALSE(sendMarkerBlock(driver9x()));
   EXPECT_TRUE(harness_->messageBoxes().empty()) << "the send alone shows nothing";
   EXPECT_EQ(harness_->machine.openHandleCount(), 1u);
-  reportMarkerBlockFailure(*program_);
+
+  // The Memory Stick update reports the block it could not write: its own
+  // plain box, the driver closed, then the run's failure.
+  harness_->machine.reader(1).failures.failures = {{"blockWrite", 2, FailureKind::Transport}};
+  runMsProgram();
   const auto boxes = harness_->messageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
+  ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].text, "Write data Error\n");
   EXPECT_EQ(boxes[0].icon, MessageIcon::None);
+  EXPECT_EQ(boxes[1].text, "Error!!! JMP MS ISP STATUS ERROR!!!");
   EXPECT_EQ(harness_->machine.openHandleCount(), 0u);
 }
 
@@ -415,7 +473,7 @@ TEST_F(SelfDriverRecords, ABufferWithoutA32BitAddressIsNeverSent) {
   capture_->cannotName = true;
   std::vector<Byte> image = testImage(100);
   std::copy(image.begin(), image.end(), program_->firmwareImage.image.begin());
-  programFirmware(*program_, routes_->binding(AccessRoute::SelfDriverPort), 100);
+  programOn(*program_, *routes_, AccessRoute::SelfDriverPort, *capture_, 100);
   EXPECT_TRUE(capture_->requests.empty());
   const auto boxes = harness_->messageBoxes();
   ASSERT_EQ(boxes.size(), 1u);

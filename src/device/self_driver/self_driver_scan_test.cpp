@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/program.h"
-#include "device/program_routes.h"
-#include "device/route_operations.h"
+#include "app/route_operations.h"
+#include "device/route_registry.h"
 #include "testing/program_harness.h"
 
 namespace updater {
@@ -38,12 +38,13 @@ class SelfDriverScan : public ::testing::Test {
  protected:
   void build(const MachineDescription& machine, std::string driverName = "UDSKIO.SYS",
              OsMode osMode = OsMode::Win98, bool selfDriverChosen = false) {
+    routes_.reset();  // made over the previous harness's machine, they go before it
     harness_ = std::make_unique<ProgramHarness>(machine);
     program().osMode = osMode;
     program().selfDriverChosen = selfDriverChosen;
     program().selectedDriverName = std::move(driverName);
     program().driverKind = driverKindOf(program().selectedDriverName);
-    routes_ = std::make_unique<ProgramRoutes>(program());
+    routes_ = std::make_unique<RouteSet>(harness_->machine);
   }
 
   /// What "GetInfo" does on a self-driver route: open the driver, then scan.
@@ -69,7 +70,7 @@ class SelfDriverScan : public ::testing::Test {
   }
 
   std::unique_ptr<ProgramHarness> harness_;
-  std::unique_ptr<ProgramRoutes> routes_;
+  std::unique_ptr<RouteSet> routes_;
 };
 
 TEST_F(SelfDriverScan, PortDriverPutsDeviceJIntoSlotJWithItsRegistryLetters) {
