@@ -32,7 +32,7 @@ TEST_F(SerialFileGuardTest, PutsBackWhatTheRunWrote) {
   folder.writeFile(kSerialFileName, kNoted);
   const SerialFileGuard guard(folder.path());
   folder.writeFile(kSerialFileName, kRunSaved);
-  EXPECT_TRUE(guard.restore(*run.program));
+  EXPECT_TRUE(guard.restore(run.machine, run.program->serialCounter));
   EXPECT_EQ(folder.readFile(kSerialFileName), kNoted);
   EXPECT_EQ(run.machine.heldFileLockCount(), 0u);
 }
@@ -40,7 +40,7 @@ TEST_F(SerialFileGuardTest, PutsBackWhatTheRunWrote) {
 TEST_F(SerialFileGuardTest, RemovesAFileTheRunCreated) {
   const SerialFileGuard guard(folder.path());
   folder.writeFile(kSerialFileName, kRunSaved);
-  EXPECT_TRUE(guard.restore(*run.program));
+  EXPECT_TRUE(guard.restore(run.machine, run.program->serialCounter));
   EXPECT_FALSE(folder.exists(kSerialFileName));
 }
 
@@ -48,7 +48,7 @@ TEST_F(SerialFileGuardTest, LeavesACounterAnotherProgramAdvancedMeanwhile) {
   folder.writeFile(kSerialFileName, kNoted);
   const SerialFileGuard guard(folder.path());
   folder.writeFile(kSerialFileName, "0x12 0x34 0x7 ");
-  EXPECT_FALSE(guard.restore(*run.program)) << "not put back as it was";
+  EXPECT_FALSE(guard.restore(run.machine, run.program->serialCounter)) << "not put back as it was";
   EXPECT_EQ(folder.readFile(kSerialFileName), "0x12 0x34 0x7 ") << "the other program's numbers stay used";
 }
 
@@ -57,21 +57,21 @@ TEST_F(SerialFileGuardTest, WritesNothingWhileAnotherProgramHoldsTheCounter) {
   const SerialFileGuard guard(folder.path());
   folder.writeFile(kSerialFileName, kRunSaved);
   {
-    const SerialLock held = lockSerialFile(*other.program);
+    const SerialLock held = lockSerialFile(other.machine, other.program->workingDirectory);
     ASSERT_EQ(held.result, SerialLockResult::Ok);
-    EXPECT_FALSE(guard.restore(*run.program));
+    EXPECT_FALSE(guard.restore(run.machine, run.program->serialCounter));
     EXPECT_EQ(folder.readFile(kSerialFileName), kRunSaved);
   }
-  EXPECT_TRUE(guard.restore(*run.program)) << "once the other program is done";
+  EXPECT_TRUE(guard.restore(run.machine, run.program->serialCounter)) << "once the other program is done";
   EXPECT_EQ(folder.readFile(kSerialFileName), kNoted);
 }
 
 TEST_F(SerialFileGuardTest, UnchangedFileNeedsNoLock) {
   folder.writeFile(kSerialFileName, kNoted);
   const SerialFileGuard guard(folder.path());
-  const SerialLock held = lockSerialFile(*other.program);
+  const SerialLock held = lockSerialFile(other.machine, other.program->workingDirectory);
   ASSERT_EQ(held.result, SerialLockResult::Ok);
-  EXPECT_TRUE(guard.restore(*run.program));
+  EXPECT_TRUE(guard.restore(run.machine, run.program->serialCounter));
   EXPECT_EQ(folder.readFile(kSerialFileName), kNoted);
 }
 

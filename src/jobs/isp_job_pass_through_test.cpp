@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/program.h"
+#include "app/route_operations.h"
 #include "device/hardware_revision.h"
-#include "device/program_routes.h"
-#include "device/route_operations.h"
+#include "device/route_registry.h"
 #include "jobs/isp_job.h"
 #include "jobs/verify_job.h"
 #include "testing/job_fixture.h"
@@ -52,7 +52,7 @@ MachineDescription xpMachineWithOneReader() {
 
 class IspJobOnPassThrough : public ::testing::Test {
  protected:
-  IspJobOnPassThrough() : harness_(xpMachineWithOneReader()), routes_(program()) {
+  IspJobOnPassThrough() : harness_(xpMachineWithOneReader()), routes_(harness_.machine) {
     Program& p = program();
     p.workingDirectory = directory_.path();
     p.osMode = OsMode::WinXp;
@@ -84,16 +84,30 @@ class IspJobOnPassThrough : public ::testing::Test {
         hardwareRevisionText(selectedEntry(program().deviceTable).usbHwRevision);
   }
 
+  // The jobs as the operator commands run them, on the route the program's
+  // inputs select.
+  void runIsp() {
+    RunSink sink = program().sink();
+    JobContext job = program().jobContext(sink, routes_.selected(program().routeInputs()));
+    runIspJob(job, program().tally, program().serialCounter);
+  }
+
+  void runVerify() {
+    RunSink sink = program().sink();
+    JobContext job = program().jobContext(sink, routes_.selected(program().routeInputs()));
+    runVerifyJob(job);
+  }
+
   ProgramHarness harness_;
   TemporaryDirectory directory_;
-  ProgramRoutes routes_;
+  RouteSet routes_;
   std::vector<Byte> image_;
 };
 
 TEST_F(IspJobOnPassThrough, ProgramsThePatchedImageThenVerifiesTheImageFile) {
   const std::string serialBefore = directory_.readFile("SERIAL.TXT");
   scanAndSelect();
-  runIspJob(program(), routes_);
+  runIsp();
 
   ASSERT_EQ(program().tally.successCount, 1u) << program().statusLog;
   const auto& flash = harness_.machine.reader(1).loader.flash;
@@ -107,7 +121,7 @@ TEST_F(IspJobOnPassThrough, ProgramsThePatchedImageThenVerifiesTheImageFile) {
   EXPECT_EQ(harness_.machine.openHandleCount(), 0u);
   EXPECT_TRUE(harness_.machine.violations().empty());
 
-  runVerifyJob(program(), routes_);
+  runVerify();
   EXPECT_TRUE(program().statusLog.ends_with("\nSUCCESS! Verify STATUS:5a [Verify Data sucessfull]"))
       << program().statusLog;
   EXPECT_TRUE(harness_.messageBoxes().empty());
@@ -118,7 +132,7 @@ TEST_F(IspJobOnPassThrough, FailedProgrammingLeavesSerialTxtByteIdentical) {
   harness_.machine.reader(1).failures.failures = {{"sendIspData", 2, FailureKind::Transport}};
   const std::string serialBefore = directory_.readFile("SERIAL.TXT");
   scanAndSelect();
-  runIspJob(program(), routes_);
+  runIsp();
 
   EXPECT_EQ(program().tally.errorCount, 1u);
   EXPECT_EQ(directory_.readFile("SERIAL.TXT"), serialBefore);

@@ -47,7 +47,7 @@ struct IspJobSetup : JobFixture {
     writeSerialFile("12 34 5\n");
   }
 
-  void run() { runIspJob(program(), routes); }
+  void run() { runIsp(); }
 
   // What a reader should hold after a run: the map in the body, the vendor
   // id in the block and the descriptor of `serial`.
@@ -235,7 +235,7 @@ TEST_F(IspJob, ImageForAnotherReaderStopsWithABoxAloneAndSendsNothing) {
   expectOneStopBox("nError!!! HardWare version not correct!!!");
   EXPECT_TRUE(log().ends_with("\nSERIAL NUMBER: 127C19340005\n" + kRule)) << "no line for the refusal";
   EXPECT_FALSE(anythingSent());
-  EXPECT_TRUE(routes.asked.empty());
+  EXPECT_TRUE(routes.started().empty());
   EXPECT_EQ(serialFile(), "12 34 5\n");
 }
 
@@ -380,7 +380,7 @@ TEST(IspJobFailures, EndTheJobBeforeProgrammingWithNothingSentAndSerialFileUntou
     EXPECT_TRUE(t.log().ends_with("\n" + line)) << row.name << ": " << t.log();
     EXPECT_TRUE(t.log().starts_with(kHead)) << row.name;
     EXPECT_FALSE(t.anythingSent()) << row.name;
-    EXPECT_TRUE(t.routes.asked.empty()) << row.name;
+    EXPECT_TRUE(t.routes.started().empty()) << row.name;
     EXPECT_EQ(t.serialFile(), serialBefore) << row.name;
     EXPECT_EQ(t.harness.machine.heldFileLockCount(), 0u) << row.name;
   }
@@ -425,7 +425,7 @@ TEST(IspJobRoute, FollowsTheWindowsFamilyTheCheckBoxAndTheDriverKind) {
     fixture.program().osMode = row.osMode;
     fixture.program().selfDriverChosen = row.selfDriverChosen;
     fixture.program().driverKind = row.driverKind;
-    runIspJob(fixture.program(), fixture.routes);
+    fixture.runIsp();
 
     const std::vector<AccessRoute> expected = row.route ? std::vector{*row.route} : std::vector<AccessRoute>{};
     EXPECT_EQ(fixture.routes.started(), expected) << rowName(row);

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/program.h"
-#include "device/program_routes.h"
-#include "device/route_operations.h"
+#include "app/route_operations.h"
+#include "device/route_registry.h"
 #include "testing/program_harness.h"
 #include "testing/temporary_directory.h"
 
@@ -47,6 +47,8 @@ class MsUpdate : public ::testing::Test {
   /// A Windows ME machine with the port self driver and `reader`; the
   /// operator's command has opened the driver.
   void build(const ReaderDescription& reader = msReader()) {
+    // Routes over the machine being replaced go first.
+    routes_.reset();
     MachineDescription machine = harnessMachine();
     machine.windows = {false, 4, 90};
     machine.selfDrivers = {"UDSKIO"};
@@ -59,13 +61,21 @@ class MsUpdate : public ::testing::Test {
     p.selectedDriverName = "UDSKIO.SYS";
     const std::string_view name = "MSFW.BIN";
     std::copy(name.begin(), name.end(), p.userIspData.msRomCodeFile.begin());
-    routes_ = std::make_unique<ProgramRoutes>(p);
+    routes_ = std::make_unique<RouteSet>(harness_->machine);
     ASSERT_EQ(openSelfDriver(p, *routes_), 0);
   }
 
   void run(int mode, std::size_t fileLength = 1000) {
     directory_.writeFile("MSFW.BIN", msFile(fileLength));
-    runMsUpdate(program(), mode);
+    update(mode);
+  }
+
+  /// The update as the operator command runs it.
+  void update(int mode) {
+    Program& p = program();
+    RunSink sink = p.sink();
+    JobContext job = p.jobContext(sink, routes_->selected(p.routeInputs()));
+    runMsUpdate(job, routes_->selfDriverPort(), mode);
   }
 
   Program& program() { return *harness_->program; }
@@ -106,7 +116,7 @@ class MsUpdate : public ::testing::Test {
 
   TemporaryDirectory directory_;
   std::unique_ptr<ProgramHarness> harness_;
-  std::unique_ptr<ProgramRoutes> routes_;
+  std::unique_ptr<RouteSet> routes_;
 };
 
 TEST_F(MsUpdate, ProgramsTheControllerThroughItsLoaderAndSwitchesBack) {
@@ -168,7 +178,7 @@ TEST_F(MsUpdate, TheFirmwareFileIsOneTo32768Bytes) {
     build();
     directory_.remove("MSFW.BIN");
     if (row.length) directory_.writeFile("MSFW.BIN", msFile(*row.length));
-    runMsUpdate(program(), kMsProgram);
+    update(kMsProgram);
     EXPECT_EQ(boxTexts(), *row.box ? std::vector<std::string>{row.box} : std::vector<std::string>{}) << row.name;
     EXPECT_TRUE(program().statusLog.ends_with(std::string("\n") + row.logLine)) << row.name << program().statusLog;
     EXPECT_EQ(count("deviceCount"), *row.box ? 0u : 2u) << row.name << ": a refused file reaches no device";

@@ -76,7 +76,7 @@ TEST_F(SerialFile, ReadsTheNumbersAsTheCRuntimeScanDoes) {
   for (const auto& row : rows) {
     directory.writeFile(kSerialFileName, row.contents);
     program().serialCounter = row.before;
-    EXPECT_EQ(loadSerialCounter(program()), row.result) << row.name;
+    EXPECT_EQ(loadSerialCounter(program().workingDirectory, program().serialCounter), row.result) << row.name;
     EXPECT_EQ(program().serialCounter, row.after) << row.name;
 
     SerialCounter inMemory = row.before;
@@ -87,7 +87,7 @@ TEST_F(SerialFile, ReadsTheNumbersAsTheCRuntimeScanDoes) {
 
 TEST_F(SerialFile, MissingFileCannotBeOpenedAndKeepsTheCounter) {
   program().serialCounter = kInMemory;
-  const SerialLoadResult result = loadSerialCounter(program());
+  const SerialLoadResult result = loadSerialCounter(program().workingDirectory, program().serialCounter);
   EXPECT_EQ(result, SerialLoadResult::CannotOpen);
   EXPECT_EQ(serialLoadMessage(result), "Error!!!  Can Not Open Serial.txt !!!");
   EXPECT_EQ(program().serialCounter, kInMemory);
@@ -96,28 +96,29 @@ TEST_F(SerialFile, MissingFileCannotBeOpenedAndKeepsTheCounter) {
 TEST_F(SerialFile, DirectoryOrFifoInPlaceOfTheFileIsNotOpened) {
   const auto path = directory.path() / kSerialFileName;
   std::filesystem::create_directory(path);
-  EXPECT_EQ(loadSerialCounter(program()), SerialLoadResult::CannotOpen);
+  EXPECT_EQ(loadSerialCounter(program().workingDirectory, program().serialCounter), SerialLoadResult::CannotOpen);
   std::filesystem::remove(path);
   // Opening a FIFO for reading would wait for a writer forever.
   ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
-  EXPECT_EQ(loadSerialCounter(program()), SerialLoadResult::CannotOpen);
+  EXPECT_EQ(loadSerialCounter(program().workingDirectory, program().serialCounter), SerialLoadResult::CannotOpen);
 }
 
 TEST_F(SerialFile, FileAboveTheLimitIsNoCounter) {
   const std::string numbers = "0x12 0x34 0x6";
   directory.writeFile(kSerialFileName, numbers + std::string(kSerialFileMaxBytes - numbers.size(), ' '));
-  EXPECT_EQ(loadSerialCounter(program()), SerialLoadResult::Ok);
+  EXPECT_EQ(loadSerialCounter(program().workingDirectory, program().serialCounter), SerialLoadResult::Ok);
   EXPECT_EQ(program().serialCounter, (SerialCounter{0x12, 0x34, 0x6}));
 
   program().serialCounter = kInMemory;
   directory.writeFile(kSerialFileName, numbers + std::string(kSerialFileMaxBytes - numbers.size() + 1, ' '));
-  EXPECT_EQ(loadSerialCounter(program()), SerialLoadResult::NotCorrect);
+  EXPECT_EQ(loadSerialCounter(program().workingDirectory, program().serialCounter), SerialLoadResult::NotCorrect);
   EXPECT_EQ(program().serialCounter, kInMemory);
 }
 
 TEST_F(SerialFile, OutOfRangeMessage) {
   directory.writeFile(kSerialFileName, "0x100 0 0");
-  EXPECT_EQ(serialLoadMessage(loadSerialCounter(program())), "Error!!! CEM,PC,SERIAL Not Correct !!!");
+  EXPECT_EQ(serialLoadMessage(loadSerialCounter(program().workingDirectory, program().serialCounter)),
+            "Error!!! CEM,PC,SERIAL Not Correct !!!");
   EXPECT_EQ(serialLoadMessage(SerialLoadResult::Ok), "");
 }
 
@@ -138,21 +139,21 @@ TEST(SerialCounterAdvance, CountsUpAndWrapsAtSixteenBits) {
 
 TEST_F(SerialFile, AdvancedCounterIsWrittenBackAndReadsTheSame) {
   directory.writeFile(kSerialFileName, "12 34 ffff");
-  ASSERT_EQ(loadSerialCounter(program()), SerialLoadResult::Ok);
+  ASSERT_EQ(loadSerialCounter(program().workingDirectory, program().serialCounter), SerialLoadResult::Ok);
   advanceSerialCounter(program().serialCounter);
-  EXPECT_EQ(saveSerialCounter(program()), SerialSaveResult::Ok);
+  EXPECT_EQ(saveSerialCounter(program().workingDirectory, program().serialCounter), SerialSaveResult::Ok);
   EXPECT_EQ(serialFile(), "0x12 0x34 0x0 ");
   EXPECT_FALSE(directory.exists("SERIAL.TXT.new"));
 
   ProgramHarness next;
   next.program->workingDirectory = directory.path();
-  EXPECT_EQ(loadSerialCounter(*next.program), SerialLoadResult::Ok);
+  EXPECT_EQ(loadSerialCounter(next.program->workingDirectory, next.program->serialCounter), SerialLoadResult::Ok);
   EXPECT_EQ(next.program->serialCounter, (SerialCounter{0x12, 0x34, 0}));
 }
 
 TEST_F(SerialFile, SaveCreatesAMissingFile) {
   program().serialCounter = {0x12, 0x34, 0x6};
-  EXPECT_EQ(saveSerialCounter(program()), SerialSaveResult::Ok);
+  EXPECT_EQ(saveSerialCounter(program().workingDirectory, program().serialCounter), SerialSaveResult::Ok);
   EXPECT_EQ(serialFile(), "0x12 0x34 0x6 ");
 }
 
@@ -163,7 +164,7 @@ TEST_F(SerialFile, FailedSaveLeavesTheOldFileWholeAndSaysSo) {
   std::filesystem::create_directories(directory.path() / "SERIAL.TXT.new" / "occupied");
   program().serialCounter = {0x12, 0x34, 0x7};
 
-  const SerialSaveResult result = saveSerialCounter(program());
+  const SerialSaveResult result = saveSerialCounter(program().workingDirectory, program().serialCounter);
   EXPECT_EQ(result, SerialSaveResult::CannotSave);
   EXPECT_EQ(serialSaveMessage(result), "nError!!! Cannot save [SERIAL.TXT], program terminate");
   EXPECT_EQ(serialFile(), "0x12 0x34 0x6 ");
@@ -171,19 +172,19 @@ TEST_F(SerialFile, FailedSaveLeavesTheOldFileWholeAndSaysSo) {
 
   // Once the obstacle is gone the next save goes through.
   std::filesystem::remove_all(directory.path() / "SERIAL.TXT.new");
-  EXPECT_EQ(saveSerialCounter(program()), SerialSaveResult::Ok);
+  EXPECT_EQ(saveSerialCounter(program().workingDirectory, program().serialCounter), SerialSaveResult::Ok);
   EXPECT_EQ(serialFile(), "0x12 0x34 0x7 ");
 }
 
 TEST_F(SerialFile, MissingWorkingDirectoryCannotBeSaved) {
   program().workingDirectory = directory.path() / "gone";
-  EXPECT_EQ(saveSerialCounter(program()), SerialSaveResult::CannotSave);
+  EXPECT_EQ(saveSerialCounter(program().workingDirectory, program().serialCounter), SerialSaveResult::CannotSave);
   EXPECT_FALSE(std::filesystem::exists(directory.path() / "gone"));
 }
 
 TEST_F(SerialFile, CrashBetweenWriteAndRenameLeavesTheOldFileWhole) {
   directory.writeFile(kSerialFileName, "0x12 0x34 0x6 ");
-  ASSERT_EQ(loadSerialCounter(program()), SerialLoadResult::Ok);
+  ASSERT_EQ(loadSerialCounter(program().workingDirectory, program().serialCounter), SerialLoadResult::Ok);
   advanceSerialCounter(program().serialCounter);
 
   // What saveSerialCounter does, up to the moment of the crash.
@@ -193,12 +194,14 @@ TEST_F(SerialFile, CrashBetweenWriteAndRenameLeavesTheOldFileWhole) {
   EXPECT_EQ(serialFile(), "0x12 0x34 0x6 ");
   ProgramHarness restarted;
   restarted.program->workingDirectory = directory.path();
-  ASSERT_EQ(loadSerialCounter(*restarted.program), SerialLoadResult::Ok);
+  ASSERT_EQ(loadSerialCounter(restarted.program->workingDirectory, restarted.program->serialCounter),
+            SerialLoadResult::Ok);
   EXPECT_EQ(restarted.program->serialCounter, (SerialCounter{0x12, 0x34, 0x6}));
 
   // The restarted program's first save goes over the leftover staging file.
   advanceSerialCounter(restarted.program->serialCounter);
-  EXPECT_EQ(saveSerialCounter(*restarted.program), SerialSaveResult::Ok);
+  EXPECT_EQ(saveSerialCounter(restarted.program->workingDirectory, restarted.program->serialCounter),
+            SerialSaveResult::Ok);
   EXPECT_EQ(serialFile(), "0x12 0x34 0x7 ");
   EXPECT_FALSE(directory.exists("SERIAL.TXT.new"));
 }

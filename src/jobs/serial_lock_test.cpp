@@ -25,18 +25,18 @@ class SerialLockTest : public ::testing::Test {
 TEST_F(SerialLockTest, OneProgramAtATimeHoldsTheCounter) {
   folder.writeFile(kSerialFileName, "12 34 5\n");
   {
-    const SerialLock held = lockSerialFile(*first.program);
+    const SerialLock held = lockSerialFile(first.machine, first.program->workingDirectory);
     ASSERT_EQ(held.result, SerialLockResult::Ok);
     EXPECT_TRUE(held.lock.isOpen());
     EXPECT_EQ(serialLockMessage(held.result), "");
 
-    const SerialLock refused = lockSerialFile(*second.program);
+    const SerialLock refused = lockSerialFile(second.machine, second.program->workingDirectory);
     EXPECT_EQ(refused.result, SerialLockResult::InUse);
     EXPECT_FALSE(refused.lock.isOpen());
     EXPECT_EQ(serialLockMessage(refused.result), "Error!!! SERIAL.TXT is in use by another program");
   }
   EXPECT_EQ(first.machine.heldFileLockCount(), 0u);
-  const SerialLock after = lockSerialFile(*second.program);
+  const SerialLock after = lockSerialFile(second.machine, second.program->workingDirectory);
   EXPECT_EQ(after.result, SerialLockResult::Ok) << "released with its owner";
 
   EXPECT_EQ(folder.readFile(kSerialFileName), "12 34 5\n") << "locking touches no counter";
@@ -46,17 +46,17 @@ TEST_F(SerialLockTest, OneProgramAtATimeHoldsTheCounter) {
 
 TEST_F(SerialLockTest, LockOutlastsTheReplacementOfSerialTxtBySave) {
   folder.writeFile(kSerialFileName, "12 34 5\n");
-  const SerialLock held = lockSerialFile(*first.program);
+  const SerialLock held = lockSerialFile(first.machine, first.program->workingDirectory);
   ASSERT_EQ(held.result, SerialLockResult::Ok);
-  ASSERT_EQ(loadSerialCounter(*first.program), SerialLoadResult::Ok);
+  ASSERT_EQ(loadSerialCounter(first.program->workingDirectory, first.program->serialCounter), SerialLoadResult::Ok);
   advanceSerialCounter(first.program->serialCounter);
-  ASSERT_EQ(saveSerialCounter(*first.program), SerialSaveResult::Ok);
-  EXPECT_EQ(lockSerialFile(*second.program).result, SerialLockResult::InUse);
+  ASSERT_EQ(saveSerialCounter(first.program->workingDirectory, first.program->serialCounter), SerialSaveResult::Ok);
+  EXPECT_EQ(lockSerialFile(second.machine, second.program->workingDirectory).result, SerialLockResult::InUse);
 }
 
 TEST_F(SerialLockTest, CompanionFileThatCannotBeLockedIsNotTakenForInUse) {
   std::filesystem::create_directory(folder.path() / kSerialLockFileName);
-  const SerialLock refused = lockSerialFile(*first.program);
+  const SerialLock refused = lockSerialFile(first.machine, first.program->workingDirectory);
   EXPECT_EQ(refused.result, SerialLockResult::CannotLock);
   EXPECT_FALSE(refused.lock.isOpen());
   EXPECT_EQ(serialLockMessage(refused.result), "Error!!! Can Not Lock SERIAL.TXT.lock");

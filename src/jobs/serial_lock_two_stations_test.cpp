@@ -10,7 +10,7 @@
 
 #include "app/main_window.h"
 #include "app/operator_commands.h"
-#include "device/program_routes.h"
+#include "device/route_registry.h"
 #include "jobs/serial_counter.h"
 #include "jobs/serial_lock.h"
 #include "testing/child_process.h"
@@ -61,7 +61,7 @@ class Station {
         port_(harness_.machine, std::move(pauseInsideTheLock)) {
     harness_.program = std::make_unique<Program>(port_, harness_.mainView, harness_.statusView);
     program().workingDirectory = folder;
-    routes_ = std::make_unique<ProgramRoutes>(program());
+    routes_ = std::make_unique<RouteSet>(port_);
   }
 
   bool start() {
@@ -87,7 +87,7 @@ class Station {
  private:
   ProgramHarness harness_;
   PauseInsideTheLock port_;
-  std::unique_ptr<ProgramRoutes> routes_;
+  std::unique_ptr<RouteSet> routes_;
 };
 
 // The first station's process: runs one ISP job, says when it holds the

@@ -36,7 +36,7 @@ struct VerifyJobSetup : JobFixture {
     writeBmpMap(map);
   }
 
-  void run() { runVerifyJob(program(), routes); }
+  void run() { runVerify(); }
 
   // `image` with the map put into its body, as the reader holds it after an
   // ISP run (whose identity data are left out here).
