@@ -92,7 +92,9 @@ void programFirmware64K(benchmark::State& state, AccessRoute id) {
 void BM_NtDriverProgramFirmware64K(benchmark::State& state) { programFirmware64K(state, AccessRoute::SelfDriverNt); }
 BENCHMARK(BM_NtDriverProgramFirmware64K);
 
-void BM_PortDriverProgramFirmware64K(benchmark::State& state) { programFirmware64K(state, AccessRoute::SelfDriverPort); }
+void BM_PortDriverProgramFirmware64K(benchmark::State& state) {
+  programFirmware64K(state, AccessRoute::SelfDriverPort);
+}
 BENCHMARK(BM_PortDriverProgramFirmware64K);
 
 void BM_DynamicDriverProgramFirmware64K(benchmark::State& state) {

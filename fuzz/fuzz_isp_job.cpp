@@ -183,7 +183,8 @@ void checkFlash(const std::vector<Byte>& before, const std::vector<Byte>& after,
 }
 
 void checkCommand(ProgramHarness& harness, RouteSet& routes, const TemporaryDirectory& directory,
-                  const std::string& serialBefore, std::uint32_t successesBefore, const std::vector<Byte>& flashBefore) {
+                  const std::string& serialBefore, std::uint32_t successesBefore,
+                  const std::vector<Byte>& flashBefore) {
   const Program& program = *harness.program;
   const IspTally& tally = program.tally;
   require(tally.totalCount == tally.successCount + tally.errorCount);

@@ -85,7 +85,9 @@ int runUpdaterCli(const std::vector<std::string>& arguments, CliStreams streams)
   const SessionOutcome outcome = runSession(*session, options.actions);
   if (outcome.refusedChoice) {
     std::string text = *outcome.refusedChoice;
-    if (!serialFile.restore(session->machine, session->program.serialCounter)) text += "; SERIAL.TXT could not be put back as it was";
+    if (!serialFile.restore(session->machine, session->program.serialCounter)) {
+      text += "; SERIAL.TXT could not be put back as it was";
+    }
     return usageError(streams.err, text);
   }
 

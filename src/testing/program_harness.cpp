@@ -4,6 +4,7 @@
 
 #include "isp/program_firmware.h"
 #include "isp/verify_firmware.h"
+#include "testing/route_runs.h"
 
 namespace updater {
 
@@ -23,14 +24,13 @@ void ProgramHarness::loadImage(const std::vector<Byte>& image) {
 void ProgramHarness::programFirmware(RunRoute& route, std::uint32_t length) {
   RunSink sink = program->sink();
   SequenceContext context{route, machine, sink};
-  updater::programFirmware({program->firmwareImage.image, length, program->userIspData.romSelectCode}, context,
-                           program->tally);
+  updater::programFirmware(loaderImage(*program, length), context, program->tally);
 }
 
 void ProgramHarness::verifyFirmware(RunRoute& route, std::uint32_t length) {
   RunSink sink = program->sink();
   SequenceContext context{route, machine, sink};
-  updater::verifyFirmware({program->firmwareImage.image, length, program->userIspData.romSelectCode}, context);
+  updater::verifyFirmware(loaderImage(*program, length), context);
 }
 
 std::vector<std::string> ProgramHarness::statusWindowOps() const {

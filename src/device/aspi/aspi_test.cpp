@@ -16,6 +16,7 @@
 #include "isp/verify_firmware.h"
 #include "testing/forwarding_port.h"
 #include "testing/program_harness.h"
+#include "testing/route_runs.h"
 
 namespace updater {
 namespace {
@@ -58,27 +59,6 @@ AspiLayer& aspiLayer(RouteSet& routes) {
   return static_cast<updater::AspiRoute&>(routes.route(AccessRoute::Aspi)).layer();
 }
 
-// The `length`-byte image at the start of the program's image buffer.
-LoaderImage loaderImage(Program& program, std::uint32_t length) {
-  return LoaderImage{program.firmwareImage.image, length, program.userIspData.romSelectCode};
-}
-
-// A programming or verify run of that image on the ASPI route of `routes`,
-// on the program's selected reader, with `clock` for its pauses.
-void programOn(Program& program, RouteSet& routes, Clock& clock, std::uint32_t length) {
-  RouteRun run(routes.route(AccessRoute::Aspi), program.deviceTable, program.selectedDriverName);
-  RunSink sink = program.sink();
-  SequenceContext context{run, clock, sink};
-  programFirmware(loaderImage(program, length), context, program.tally);
-}
-
-void verifyOn(Program& program, RouteSet& routes, Clock& clock, std::uint32_t length) {
-  RouteRun run(routes.route(AccessRoute::Aspi), program.deviceTable, program.selectedDriverName);
-  RunSink sink = program.sink();
-  SequenceContext context{run, clock, sink};
-  verifyFirmware(loaderImage(program, length), context);
-}
-
 class AspiRoute : public ::testing::Test {
  protected:
   void build(const MachineDescription& machine) {
@@ -101,8 +81,8 @@ class AspiRoute : public ::testing::Test {
   const DeviceTable& table() { return program().deviceTable; }
   int scan() { return buildDeviceTable(program(), *routes_); }
   AspiLayer& layer() { return aspiLayer(*routes_); }
-  void programImage(std::uint32_t length) { programOn(program(), *routes_, machine(), length); }
-  void verifyImage(std::uint32_t length) { verifyOn(program(), *routes_, machine(), length); }
+  void programImage(std::uint32_t length) { programOn(program(), *routes_, AccessRoute::Aspi, machine(), length); }
+  void verifyImage(std::uint32_t length) { verifyOn(program(), *routes_, AccessRoute::Aspi, machine(), length); }
 
   std::string letters(std::size_t slot) {
     const DeviceEntry& entry = table().entries[slot];
@@ -467,7 +447,7 @@ TEST_F(AspiRoute, TheDataPhaseIsTheImageBufferUpToThePaddedLength) {
   const auto image = testImage(1000, 3);
   std::fill(captured.firmwareImage.image.begin(), captured.firmwareImage.image.end(), Byte{0xAB});
   std::copy(image.begin(), image.end(), captured.firmwareImage.image.begin());
-  programOn(captured, routes, capture, 1000);
+  programOn(captured, routes, AccessRoute::Aspi, capture, 1000);
 
   EXPECT_EQ(captured.tally.successCount, 1u);
   ASSERT_EQ(capture.lastDataOut.size(), 1024u);
@@ -629,7 +609,7 @@ TEST_F(AspiRoute, LoaderCommandsArePolledEveryHundredMillisecondsForUpToSixtySec
     run.firmwareImage = program().firmwareImage;
     const std::size_t sleepsBefore = machine().sleeps().size();
 
-    programOn(run, routes, slow, 1000);
+    programOn(run, routes, AccessRoute::Aspi, slow, 1000);
     EXPECT_EQ(run.tally.successCount, row.successes) << row.name;
     const std::vector<std::uint32_t> sleeps(machine().sleeps().begin() + static_cast<std::ptrdiff_t>(sleepsBefore),
                                             machine().sleeps().end());

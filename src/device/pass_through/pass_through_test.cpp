@@ -13,6 +13,7 @@
 #include "isp/verify_firmware.h"
 #include "testing/forwarding_port.h"
 #include "testing/program_harness.h"
+#include "testing/route_runs.h"
 
 namespace updater {
 namespace {
@@ -39,27 +40,6 @@ MachineDescription machineWith(std::vector<ReaderDescription> readers, std::stri
   return machine;
 }
 
-// The `length`-byte image at the start of the program's image buffer.
-LoaderImage loaderImage(Program& program, std::uint32_t length) {
-  return LoaderImage{program.firmwareImage.image, length, program.userIspData.romSelectCode};
-}
-
-// A programming or verify run of that image on the pass-through route of
-// `routes`, on the program's selected reader, with `clock` for its pauses.
-void programOn(Program& program, RouteSet& routes, Clock& clock, std::uint32_t length) {
-  RouteRun run(routes.route(AccessRoute::PassThrough), program.deviceTable, program.selectedDriverName);
-  RunSink sink = program.sink();
-  SequenceContext context{run, clock, sink};
-  programFirmware(loaderImage(program, length), context, program.tally);
-}
-
-void verifyOn(Program& program, RouteSet& routes, Clock& clock, std::uint32_t length) {
-  RouteRun run(routes.route(AccessRoute::PassThrough), program.deviceTable, program.selectedDriverName);
-  RunSink sink = program.sink();
-  SequenceContext context{run, clock, sink};
-  verifyFirmware(loaderImage(program, length), context);
-}
-
 class PassThroughRoute : public ::testing::Test {
  protected:
   void build(const MachineDescription& machine) {
@@ -79,8 +59,12 @@ class PassThroughRoute : public ::testing::Test {
   PassThroughDrive& drive() {
     return static_cast<updater::PassThroughRoute&>(routes_->route(AccessRoute::PassThrough)).drive();
   }
-  void programImage(std::uint32_t length) { programOn(program(), *routes_, machine(), length); }
-  void verifyImage(std::uint32_t length) { verifyOn(program(), *routes_, machine(), length); }
+  void programImage(std::uint32_t length) {
+    programOn(program(), *routes_, AccessRoute::PassThrough, machine(), length);
+  }
+  void verifyImage(std::uint32_t length) {
+    verifyOn(program(), *routes_, AccessRoute::PassThrough, machine(), length);
+  }
 
   std::string letters(std::size_t slot) {
     const DeviceEntry& entry = table().entries[slot];
@@ -232,7 +216,7 @@ TEST_F(PassThroughRoute, PaddingIsZerosNotWhatFollowsTheImageInTheBuffer) {
   const auto image = testImage(65535, 3);
   std::copy(image.begin(), image.end(), captured.firmwareImage.image.begin());
   captured.firmwareImage.image[65535] = 0xAB;  // a stale byte past the image
-  programOn(captured, routes, capture, 65535);
+  programOn(captured, routes, AccessRoute::PassThrough, capture, 65535);
 
   EXPECT_EQ(captured.tally.successCount, 1u);
   ASSERT_EQ(capture.lastDataOut.size(), 65536u);

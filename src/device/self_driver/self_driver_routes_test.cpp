@@ -19,6 +19,7 @@
 #include "testing/driver_request.h"
 #include "testing/forwarding_port.h"
 #include "testing/program_harness.h"
+#include "testing/route_runs.h"
 #include "testing/temporary_directory.h"
 
 namespace updater {
@@ -66,27 +67,6 @@ void chooseRoute(Program& program, const RouteCase& row) {
   program.selfDriverChosen = row.selfDriverChosen;
   program.selectedDriverName = row.driverName;
   program.driverKind = driverKindOf(row.driverName);
-}
-
-// The `length`-byte image at the start of the program's image buffer.
-LoaderImage loaderImage(Program& program, std::uint32_t length) {
-  return LoaderImage{program.firmwareImage.image, length, program.userIspData.romSelectCode};
-}
-
-// A programming or verify run of that image on route `route` of `routes`, on
-// the program's selected reader, with `clock` for its pauses.
-void programOn(Program& program, RouteSet& routes, AccessRoute route, Clock& clock, std::uint32_t length) {
-  RouteRun run(routes.route(route), program.deviceTable, program.selectedDriverName);
-  RunSink sink = program.sink();
-  SequenceContext context{run, clock, sink};
-  programFirmware(loaderImage(program, length), context, program.tally);
-}
-
-void verifyOn(Program& program, RouteSet& routes, AccessRoute route, Clock& clock, std::uint32_t length) {
-  RouteRun run(routes.route(route), program.deviceTable, program.selectedDriverName);
-  RunSink sink = program.sink();
-  SequenceContext context{run, clock, sink};
-  verifyFirmware(loaderImage(program, length), context);
 }
 
 void expectNothingOpen(SimMachine& machine, const char* name) {
