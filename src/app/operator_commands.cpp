@@ -10,7 +10,6 @@
 #include "app/main_window.h"
 #include "app/route_operations.h"
 #include "app/program.h"
-#include "common/field_text.h"
 #include "common/text_format.h"
 #include "device/hardware_revision.h"
 #include "jobs/isp_job.h"
@@ -34,7 +33,8 @@ struct FamilyRules {
   OsMode osMode;
   /// StatusLog's text when the self driver cannot be opened, before its name.
   std::string_view driverFailurePrefix;
-  /// Windows 98 programs whatever the revision and the "ISP_MS F/W" box.
+  /// Whether the reader's revision and the "ISP_MS F/W" box are checked
+  /// first; Windows 98 programs whatever they say.
   bool checksRequirements;
   /// Windows 2000: a driver that cannot be opened ends the command with the
   /// log alone, and only a lone reader is programmed.
