@@ -16,7 +16,9 @@
 namespace updater {
 
 /// Opens `path` (creating it empty when missing) and locks it exclusively
-/// without waiting; the contract of Port::lockFile.
+/// without waiting; the contract of Port::lockFile. Only a regular file is
+/// locked: a link at `path` is not followed (so nothing is made where it
+/// points), and a link, directory, FIFO or device there fails the lock.
 FileLockResult lockHostFile(const std::filesystem::path& path);
 
 /// Releases a lock of lockHostFile and closes its file; the contract of

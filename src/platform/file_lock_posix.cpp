@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,13 +18,24 @@ FileLockValue lockValueOf(int descriptor) {
 
 int descriptorOf(FileLockValue lock) { return static_cast<int>(static_cast<std::uintptr_t>(lock) - 1); }
 
+// Opens the lock file, or -1 when anything but a regular file stands at
+// `path`. A link is never followed (O_NOFOLLOW): one at the lock's name
+// would have the lock file made, and locked, wherever it points. O_NONBLOCK
+// keeps the open of a FIFO from waiting for a peer; the type is then read
+// from what was opened, so nothing swapped in meanwhile slips through.
 int openForLock(const std::filesystem::path& path) {
   // Opened for writing: where flock is carried by byte-range locks (network
   // file systems), an exclusive lock needs a descriptor that may write.
   int descriptor = -1;
   do {
-    descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
   } while (descriptor < 0 && errno == EINTR);
+  if (descriptor < 0) return -1;
+  struct stat information {};
+  if (::fstat(descriptor, &information) != 0 || !S_ISREG(information.st_mode)) {
+    ::close(descriptor);
+    return -1;
+  }
   return descriptor;
 }
 

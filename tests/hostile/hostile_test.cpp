@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -28,6 +29,8 @@ const std::filesystem::path kUpdaterCli = UPDATER_CLI_PATH;
 constexpr std::string_view kSerialFile = "SERIAL.TXT";
 // Where the counter's lock is taken; a job leaves it behind, empty.
 constexpr std::string_view kSerialLockFile = "SERIAL.TXT.lock";
+// The working folder's name inside the scratch folder.
+constexpr std::string_view kWorkFolder = "work";
 constexpr std::string_view kSummaryCaption = "User ISP Update Data Dialog";
 // Far beyond any case's run, even under the sanitizers: only a program that
 // hangs (a FIFO opened for reading) runs into it.
@@ -173,13 +176,19 @@ TEST_P(Corpus, Case) {
   if (!hostile.skipWhenRoot.empty() && ::geteuid() == 0) GTEST_SKIP() << hostile.skipWhenRoot;
   SCOPED_TRACE(hostile.about);
 
-  ScratchFolder work;
-  prepareCaseFolder(hostile, kDemoFolder, work.path());
-  const FolderSnapshot before = takeSnapshot(work.path());
+  // The working folder is one entry of a scratch folder, so that a link
+  // reaching out of it ("../NAME") still lands in the scratch folder, where
+  // whatever the run makes beside its folder is seen.
+  ScratchFolder scratch;
+  const std::filesystem::path work = scratch.path() / kWorkFolder;
+  std::filesystem::create_directory(work);
+  prepareCaseFolder(hostile, kDemoFolder, work);
+  const FolderSnapshot before = takeSnapshot(work);
+  const FolderSnapshot besideBefore = takeSnapshot(scratch.path());
 
   std::vector<std::string> arguments{"--json", "--machine", "machine.json", "--workdir", "."};
   arguments.insert(arguments.end(), hostile.actions.begin(), hostile.actions.end());
-  const ChildResult run = runChild(kUpdaterCli, arguments, work.path(), kTimeout);
+  const ChildResult run = runChild(kUpdaterCli, arguments, work, kTimeout);
 
   ASSERT_FALSE(run.timedOut) << "updater-cli did not end within " << kTimeout.count() << " s";
   ASSERT_EQ(run.signal, 0) << "updater-cli ended by signal " << run.signal << "\n" << run.err;
@@ -187,16 +196,27 @@ TEST_P(Corpus, Case) {
   const std::string expectedError = hostile.expect.standardError.empty() ? "" : hostile.expect.standardError + "\n";
   EXPECT_EQ(run.err, expectedError) << "standard error";
 
-  const FolderSnapshot after = takeSnapshot(work.path());
+  const FolderSnapshot after = takeSnapshot(work);
   std::vector<std::string> exempt = hostile.expect.mayRemove;
   exempt.emplace_back(kSerialFile);
-  exempt.emplace_back(kSerialLockFile);
-  if (const auto lock = after.find(std::string(kSerialLockFile)); lock != after.end()) {
-    EXPECT_EQ(lock->second.type, "file");
-    EXPECT_EQ(lock->second.contents, "") << "the lock file holds nothing";
+  // The run may make the lock file, or lock the empty file there; anything
+  // else standing at its name must stay as it was.
+  const auto lockBefore = before.find(std::string(kSerialLockFile));
+  if (lockBefore == before.end() || lockBefore->second.type == "file") {
+    exempt.emplace_back(kSerialLockFile);
+    if (const auto lock = after.find(std::string(kSerialLockFile)); lock != after.end()) {
+      EXPECT_EQ(lock->second.type, "file");
+      EXPECT_EQ(lock->second.contents, "") << "the lock file holds nothing";
+    }
   }
   const std::vector<std::string> changed = differences(before, after, exempt);
   EXPECT_TRUE(changed.empty()) << "written outside SERIAL.TXT:" << quoted(changed);
+  // What lies inside the working folder was compared above.
+  const std::vector<std::string> beside = differences(besideBefore, takeSnapshot(scratch.path()), {});
+  std::vector<std::string> outside;
+  std::copy_if(beside.begin(), beside.end(), std::back_inserter(outside),
+               [](const std::string& line) { return !line.starts_with(std::string(kWorkFolder) + "/"); });
+  EXPECT_TRUE(outside.empty()) << "made or changed outside the working folder:" << quoted(outside);
   for (const auto& name : hostile.expect.mayRemove) {
     EXPECT_FALSE(after.contains(name)) << name << " was left behind";
   }
