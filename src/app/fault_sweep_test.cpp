@@ -333,8 +333,8 @@ TEST_P(FaultSweepRows, EveryStepEntryHasItsRows) {
     const auto count = std::count_if(rows.begin(), rows.end(), [&](const SweepRow& row) {
       return scenarioName(row.scenario) == name && row.command == entry.command && row.occurrence == entry.occurrence;
     });
-    EXPECT_EQ(count, 3) << name << ": the step \"" << entry.command << "\" #" << entry.occurrence
-                        << " has no row of each failure kind (the clean run never makes that request)";
+    EXPECT_EQ(count, 3) << name << ": the step \"" << entry.command << "\" #" << entry.occurrence << " has "
+                        << count << " of its 3 rows, one per failure kind: a clean run does not make that request";
   }
 }
 
