@@ -1,3 +1,6 @@
+// Exercises the simulated machine only, not the updater's routes or jobs:
+// it guards the test platform the route tests stand on.
+//
 // Any bytes as an ASPI request block to a reader on the layer: the simulated
 // machine must carry or reject it, never read or write outside the block or
 // the buffer it names, and post every request it took exactly once.

@@ -1,3 +1,6 @@
+// Exercises the simulated machine only (its machine-file reader), not the
+// updater's routes or jobs.
+//
 // Any text as a machine file: the reader must answer with a machine or an
 // error, never crash, throw or hang. Relative file names resolve against a
 // folder that does not exist.

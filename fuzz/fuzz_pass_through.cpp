@@ -1,3 +1,6 @@
+// Exercises the simulated machine only, not the updater's routes or jobs:
+// it guards the test platform the route tests stand on.
+//
 // Any bytes as a pass-through request to a reader's drive: the simulated
 // machine must answer or reject, never read or write outside the buffer.
 // Input: 4 bytes input size, 4 bytes output size (little-endian, each taken

@@ -1,3 +1,6 @@
+// Exercises the simulated machine only, not the updater's routes or jobs:
+// it guards the test platform the route tests stand on.
+//
 // Any bytes as a request to a simulated self driver: the machine must answer
 // or reject, never read or write outside the record or the areas the record
 // names. Input: 1 byte driver (port, dynamic, NT), 4 bytes control code, 4

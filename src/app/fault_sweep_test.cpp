@@ -2,14 +2,18 @@
 // programming and verify job, and the Memory Stick update) fails in turn, in
 // transport, by SCSI status, and by the reader vanishing just before it. The
 // rows are generated from a clean run of each scenario, whose failure plan
-// counts the requests of each command. After each run the operator must have
-// been told exactly what the step's failure calls for, and nothing may be
-// left behind: no visible or living status window, no open handle, no loaded
-// ASPI layer, a consistent tally, SERIAL.TXT untouched unless the run
-// succeeded, and a flash that holds the old image or the new one.
+// counts the requests of each command; those counts must be the ones written
+// down beside the step tables, and every entry of the step tables must have
+// its rows, so that no row goes missing unnoticed. After each run the
+// operator must have been told exactly what the step's failure calls for,
+// and nothing may be left behind: no visible or living status window, no
+// open handle, no loaded ASPI layer, a consistent tally, SERIAL.TXT
+// untouched unless the run succeeded, and a flash that holds the old image
+// or the new one.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -298,6 +302,43 @@ TEST_P(FaultSweepCleanRun, GoesThroughAndLeavesNothingBehind) {
 std::string cleanRunName(const ::testing::TestParamInfo<FaultScenario>& param) { return scenarioName(param.param); }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, FaultSweepCleanRun, ::testing::ValuesIn(faultScenarios()), cleanRunName);
+
+// --- The rows themselves -------------------------------------------------------------
+
+class FaultSweepRows : public ::testing::TestWithParam<FaultScenario> {};
+
+TEST_P(FaultSweepRows, CleanRunMakesTheRequestsWrittenDown) {
+  const FaultScenario& scenario = GetParam();
+  const std::map<std::string, int>& made = cleanRun(scenario).counts;
+  const std::map<std::string, int> written = cleanRunRequests(scenario);
+  ASSERT_FALSE(written.empty()) << scenarioName(scenario) << ": no request counts written down";
+  std::map<std::string, int> all = written;
+  all.insert(made.begin(), made.end());
+  for (const auto& [command, ignored] : all) {
+    const auto madeCount = made.find(command);
+    const auto writtenCount = written.find(command);
+    const int madeRequests = madeCount == made.end() ? 0 : madeCount->second;
+    const int writtenRequests = writtenCount == written.end() ? 0 : writtenCount->second;
+    EXPECT_EQ(madeRequests, writtenRequests)
+        << scenarioName(scenario) << ": a clean run makes " << madeRequests << " \"" << command
+        << "\" request(s), the table of clean-run requests says " << writtenRequests;
+  }
+}
+
+TEST_P(FaultSweepRows, EveryStepEntryHasItsRows) {
+  const FaultScenario& scenario = GetParam();
+  const std::string name = scenarioName(scenario);
+  const std::vector<SweepRow> rows = sweepRows();
+  for (const StepEntry& entry : stepEntries(scenario)) {
+    const auto count = std::count_if(rows.begin(), rows.end(), [&](const SweepRow& row) {
+      return scenarioName(row.scenario) == name && row.command == entry.command && row.occurrence == entry.occurrence;
+    });
+    EXPECT_EQ(count, 3) << name << ": the step \"" << entry.command << "\" #" << entry.occurrence << " has "
+                        << count << " of its 3 rows, one per failure kind: a clean run does not make that request";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, FaultSweepRows, ::testing::ValuesIn(faultScenarios()), cleanRunName);
 
 }  // namespace
 }  // namespace updater

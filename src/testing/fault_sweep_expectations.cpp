@@ -228,6 +228,69 @@ Report reportOf(const Step& step, FailureKind kind) {
   return Report::None;
 }
 
+// --- How many requests a clean run makes ---------------------------------------------
+
+/// `count` requests of `command`.
+struct RequestCount {
+  const char* command;
+  int count;
+};
+
+// Written down by hand, not taken from a run: a request a scenario stops (or
+// starts) making shows as a difference here instead of rows that silently
+// go (or come).
+constexpr RequestCount kPassThroughScanRequests[] = {{"open", 1}, {"inquiry", 1}, {"deviceIdentify", 1}};
+constexpr RequestCount kNtScanRequests[] = {{"open", 1}, {"inquiry", 1}, {"driverIdentify13", 1}};
+constexpr RequestCount kPortScanRequests[] = {
+    {"deviceCount", 1}, {"unitCount", 1}, {"identifyA", 1}, {"fwRevision", 1}};
+constexpr RequestCount kDynamicScanRequests[] = {{"deviceCount", 1}, {"unitCount", 1}, {"deviceIdentify", 1}};
+constexpr RequestCount kAspiScanRequests[] = {{"inquiry", 1}, {"deviceIdentify", 1}};
+
+constexpr RequestCount kPassThroughIspRequests[] = {
+    {"open", 1}, {"jumpToIsp", 1}, {"getIspStatus", 3}, {"sendIspData", 2}};
+constexpr RequestCount kNtIspRequests[] = {{"open", 1},      {"inquiry", 1},      {"driverIdentify13", 1},
+                                           {"jumpToIsp", 1}, {"getIspStatus", 3}, {"sendIspData", 2}};
+constexpr RequestCount kIspRequests[] = {{"jumpToIsp", 1}, {"getIspStatus", 3}, {"sendIspData", 2}};
+constexpr RequestCount kAspiIspRequests[] = {
+    {"inquiry", 1}, {"deviceIdentify", 1}, {"jumpToIsp", 1}, {"getIspStatus", 3}, {"sendIspData", 2}};
+
+constexpr RequestCount kPassThroughVerifyRequests[] = {
+    {"open", 1}, {"jumpToIsp", 1}, {"getIspStatus", 2}, {"sendIspData", 1}};
+constexpr RequestCount kVerifyRequests[] = {{"jumpToIsp", 1}, {"getIspStatus", 2}, {"sendIspData", 1}};
+constexpr RequestCount kAspiVerifyRequests[] = {
+    {"inquiry", 1}, {"deviceIdentify", 1}, {"jumpToIsp", 1}, {"getIspStatus", 2}, {"sendIspData", 1}};
+
+// Two scans, two switches with a status read each, one transfer with its own.
+constexpr RequestCount kMsUpdateRequests[] = {{"deviceCount", 2}, {"unitCount", 2},    {"identifyA", 2},
+                                              {"fwRevision", 2},  {"blockWrite", 2},   {"getIspStatus", 3},
+                                              {"sendIspData", 1}};
+
+struct ScenarioRequests {
+  AccessRoute route;
+  SweepJob job;
+  std::span<const RequestCount> requests;
+};
+
+constexpr ScenarioRequests kCleanRunRequests[] = {
+    {AccessRoute::PassThrough, SweepJob::Scan, kPassThroughScanRequests},
+    {AccessRoute::PassThrough, SweepJob::Isp, kPassThroughIspRequests},
+    {AccessRoute::PassThrough, SweepJob::Verify, kPassThroughVerifyRequests},
+    {AccessRoute::SelfDriverNt, SweepJob::Scan, kNtScanRequests},
+    {AccessRoute::SelfDriverNt, SweepJob::Isp, kNtIspRequests},
+    {AccessRoute::SelfDriverNt, SweepJob::Verify, kVerifyRequests},
+    {AccessRoute::SelfDriverPort, SweepJob::Scan, kPortScanRequests},
+    {AccessRoute::SelfDriverPort, SweepJob::Isp, kIspRequests},
+    {AccessRoute::SelfDriverPort, SweepJob::Verify, kVerifyRequests},
+    {AccessRoute::SelfDriverPort, SweepJob::MsProgram, kMsUpdateRequests},
+    {AccessRoute::SelfDriverPort, SweepJob::MsVerify, kMsUpdateRequests},
+    {AccessRoute::SelfDriverDynamic, SweepJob::Scan, kDynamicScanRequests},
+    {AccessRoute::SelfDriverDynamic, SweepJob::Isp, kIspRequests},
+    {AccessRoute::SelfDriverDynamic, SweepJob::Verify, kVerifyRequests},
+    {AccessRoute::Aspi, SweepJob::Scan, kAspiScanRequests},
+    {AccessRoute::Aspi, SweepJob::Isp, kAspiIspRequests},
+    {AccessRoute::Aspi, SweepJob::Verify, kAspiVerifyRequests},
+};
+
 }  // namespace
 
 ExpectedReport expectedReport(SweepJob job, Report report) {
@@ -246,6 +309,23 @@ std::optional<Report> reportForFailure(const FaultScenario& scenario, const std:
   const Step* step = findStep(scenario, command, occurrence);
   if (step == nullptr) return std::nullopt;
   return reportOf(*step, kind);
+}
+
+std::vector<StepEntry> stepEntries(const FaultScenario& scenario) {
+  std::vector<StepEntry> entries;
+  for (const auto table : stepTables(scenario)) {
+    for (const Step& step : table) entries.push_back({step.command, step.occurrence});
+  }
+  return entries;
+}
+
+std::map<std::string, int> cleanRunRequests(const FaultScenario& scenario) {
+  std::map<std::string, int> counts;
+  for (const ScenarioRequests& row : kCleanRunRequests) {
+    if (row.route != scenario.route || row.job != scenario.job) continue;
+    for (const RequestCount& request : row.requests) counts[request.command] += request.count;
+  }
+  return counts;
 }
 
 bool countsAsError(Report report) {

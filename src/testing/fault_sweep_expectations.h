@@ -2,9 +2,11 @@
 
 // What the fault sweep expects of each failed request: the report the
 // operator must get (message boxes, StatusLog line, whether a status window
-// ran) and, per scenario, which step each request is and which report a
-// failure of each kind there calls for. The texts are the program's own.
+// ran); per scenario, which step each request is and which report a
+// failure of each kind there calls for; and how many requests of each
+// command a clean run makes. The texts are the program's own.
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,6 +60,20 @@ ExpectedReport expectedReport(SweepJob job, Report report);
 /// know.
 std::optional<Report> reportForFailure(const FaultScenario& scenario, const std::string& command, int occurrence,
                                        FailureKind kind);
+
+/// One entry of a scenario's step tables: the `occurrence`-th request of
+/// `command`.
+struct StepEntry {
+  std::string command;
+  int occurrence;
+};
+
+/// Every entry of the step tables of `scenario`, in table order.
+std::vector<StepEntry> stepEntries(const FaultScenario& scenario);
+
+/// How many requests of each command a clean run of `scenario` makes, as
+/// written down here; empty for a scenario the table does not know.
+std::map<std::string, int> cleanRunRequests(const FaultScenario& scenario);
 
 /// Whether a programming run's failure counts in the tally's errorCount:
 /// those after the loader answered IspReady.
