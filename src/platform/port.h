@@ -43,7 +43,7 @@ enum class FileLockValue : std::uintptr_t { None = 0 };
 enum class FileLockStatus {
   Locked,         // the lock is the caller's
   HeldElsewhere,  // another open of the file holds it: another process, or this one
-  Failed,         // the file could not be opened or created, or the lock call failed otherwise
+  Failed,         // no regular file could be opened or created there, or the lock call failed otherwise
 };
 
 struct FileLockResult {
@@ -192,7 +192,9 @@ class Port : public Clock {
   /// however that comes. Never waits for the holder. Elsewhere the lock
   /// keeps out only those who ask for it, while on Windows it also bars
   /// reading and writing the file through any other open: so lock a file
-  /// that nobody reads or writes.
+  /// that nobody reads or writes. Only a regular file is locked: a link at
+  /// `path` is never followed, and a link, directory, FIFO or device there
+  /// is Failed, left as it was.
   virtual FileLockResult lockFile(const std::filesystem::path& path) = 0;
 
   /// Releases the lock and closes the file, which stays where it is.
