@@ -65,11 +65,9 @@ bool onSelfDriverRoute(const Program& program) {
   return row != nullptr && row->opensSelfDriver;
 }
 
-/// The Memory Stick controller is reached through the Windows 98/ME self
-/// drivers only.
 bool servesMemoryStick(const Program& program) {
   const RouteRow* row = currentRow(program);
-  return row != nullptr && (row->id == AccessRoute::SelfDriverPort || row->id == AccessRoute::SelfDriverDynamic);
+  return row != nullptr && row->servesMemoryStick;
 }
 
 bool supportedFamily(const Program& program) { return program.osMode != OsMode::Unsupported; }
@@ -114,22 +112,25 @@ void appendTally(Program& program) {
   appendHex(log, program.tally.totalCount);
 }
 
-void runIsp(Program& program, RouteSet& routes) {
+/// Runs `job` (a callable taking the JobContext) on the route the program's
+/// inputs select now.
+template <typename Job>
+void runJob(Program& program, RouteSet& routes, Job&& job) {
   RunSink sink = program.sink();
-  JobContext job = program.jobContext(sink, routes.selected(program.routeInputs()));
-  runIspJob(job, program.tally, program.serialCounter);
+  JobContext context = program.jobContext(sink, routes.selected(program.routeInputs()));
+  job(context);
+}
+
+void runIsp(Program& program, RouteSet& routes) {
+  runJob(program, routes, [&](JobContext& job) { runIspJob(job, program.tally, program.serialCounter); });
 }
 
 void runVerify(Program& program, RouteSet& routes) {
-  RunSink sink = program.sink();
-  JobContext job = program.jobContext(sink, routes.selected(program.routeInputs()));
-  runVerifyJob(job);
+  runJob(program, routes, [](JobContext& job) { runVerifyJob(job); });
 }
 
 void runMs(Program& program, RouteSet& routes, int verifyMode) {
-  RunSink sink = program.sink();
-  JobContext job = program.jobContext(sink, routes.selected(program.routeInputs()));
-  runMsUpdate(job, routes.selfDriverPort(), verifyMode);
+  runJob(program, routes, [&](JobContext& job) { runMsUpdate(job, routes.selfDriverPort(), verifyMode); });
 }
 
 void runIspOrMsProgram(Program& program, RouteSet& routes) {

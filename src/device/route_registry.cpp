@@ -22,20 +22,24 @@ std::unique_ptr<Route> makeOverDriver9x(RouteResources& resources) {
 constexpr RouteCondition kNever{};
 
 // Order matters only in that every input selects at most one row.
+// Columns: id, traits, selected when, opens its self driver, serves the
+// Memory Stick controller, how it is made.
 constexpr RouteRow kRegistry[] = {
     {AccessRoute::PassThrough, PassThroughRoute::kTraits,
      {{{OsMode::WinXp, std::nullopt, std::nullopt}, {OsMode::Win2000, false, std::nullopt}}},
-     false,
-     makeOverPort<PassThroughRoute>},
-    {AccessRoute::SelfDriverNt, SelfDriverNtRoute::kTraits, {{{OsMode::Win2000, true, std::nullopt}, kNever}}, true,
-     makeOverPort<SelfDriverNtRoute>},
+     false, false, makeOverPort<PassThroughRoute>},
+    {AccessRoute::SelfDriverNt, SelfDriverNtRoute::kTraits,
+     {{{OsMode::Win2000, true, std::nullopt}, kNever}},
+     true, false, makeOverPort<SelfDriverNtRoute>},
     {AccessRoute::SelfDriverPort, SelfDriverPortRoute::kTraits,
      {{{OsMode::Win98, std::nullopt, DriverKind::Other}, {OsMode::WinMe, true, std::nullopt}}},
-     true,
-     makeOverDriver9x<SelfDriverPortRoute>},
-    {AccessRoute::SelfDriverDynamic, SelfDriverDynamicRoute::kTraits, {{{OsMode::Win98, std::nullopt, DriverKind::Kv20Disk}, kNever}}, true,
-     makeOverDriver9x<SelfDriverDynamicRoute>},
-    {AccessRoute::Aspi, AspiRoute::kTraits, {{{OsMode::WinMe, false, std::nullopt}, kNever}}, false, makeOverPort<AspiRoute>},
+     true, true, makeOverDriver9x<SelfDriverPortRoute>},
+    {AccessRoute::SelfDriverDynamic, SelfDriverDynamicRoute::kTraits,
+     {{{OsMode::Win98, std::nullopt, DriverKind::Kv20Disk}, kNever}},
+     true, true, makeOverDriver9x<SelfDriverDynamicRoute>},
+    {AccessRoute::Aspi, AspiRoute::kTraits,
+     {{{OsMode::WinMe, false, std::nullopt}, kNever}},
+     false, false, makeOverPort<AspiRoute>},
 };
 
 constexpr bool inRouteOrder() {

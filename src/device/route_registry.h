@@ -52,6 +52,9 @@ struct RouteRow {
   /// The operator commands open the route's self driver (by the name chosen
   /// in "Driver Select") before they scan or run a job.
   bool opensSelfDriver;
+  /// The Memory Stick controller is reached on this route (through the
+  /// Windows 98/ME driver handle).
+  bool servesMemoryStick;
   std::unique_ptr<Route> (*make)(RouteResources& resources);
 };
 
