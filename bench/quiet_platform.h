@@ -14,6 +14,7 @@ namespace updater {
 class QuietPort : public Port {
  public:
   std::uint32_t versionWord() override { return 0x0105; }
+  HostSystem hostSystem() override { return {}; }
   void sleep(std::uint32_t milliseconds) override { virtualMs += milliseconds; }
   LocalDate localDate() override { return {2007, 12, 25}; }
   void consoleLine(std::string_view) override {}
@@ -22,6 +23,7 @@ class QuietPort : public Port {
   // The benchmarks drive the sequences over a channel of their own; no
   // device, registry or module exists here.
   std::uint32_t logicalDrives() override { return 0; }
+  std::string driveName(char letter) override { return {letter, ':'}; }
   HandleValue createFile(std::string_view, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) override {
     return HandleValue::Invalid;
   }

@@ -179,12 +179,13 @@ std::string reportText(const Program& program, const DeviceEntry& entry) {
   return text;
 }
 
-std::string deviceNameText(const DeviceEntry& entry) {
+/// The product name and the reader's drives as the port names them ("[E:] ").
+std::string deviceNameText(Port& port, const DeviceEntry& entry) {
   std::string text;
   appendChars(text, entry.inqProduct);
   const std::size_t letters = std::min<std::size_t>(entry.letterCount, kMaxDriveLetters);
   for (std::size_t unit = 0; unit < letters; ++unit) {
-    appendPiece(text, std::string{'[', entry.driveLetters[unit], ':', ']', ' '});
+    appendPiece(text, '[' + port.driveName(entry.driveLetters[unit]) + "] ");
   }
   return text;
 }
@@ -197,7 +198,7 @@ void showDeviceReport(Program& program) {
   table.hardwareRevisionText = hardwareRevisionText(entry.usbHwRevision);
   table.selectedLetterCount = entry.letterCount;
   program.mainView.setControlText(kReportAreaControl, reportText(program, entry));
-  program.mainView.setControlText(kDeviceNameControl, deviceNameText(entry));
+  program.mainView.setControlText(kDeviceNameControl, deviceNameText(program.port, entry));
 }
 
 }  // namespace updater

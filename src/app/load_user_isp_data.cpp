@@ -36,19 +36,21 @@ void appendRule(std::string& text) {
   text.append(kRuleWidth, '=');
 }
 
-std::string_view osLine(int osMode) {
+std::string osLine(const SystemInformation& system) {
   static constexpr std::string_view kLines[] = {
       "OS            : Unknown",    "OS            : Windows 98", "OS            : Windows ME",
       "OS            : Windows 2K", "OS            : Windows XP",
   };
-  return osMode >= 1 && osMode <= 4 ? kLines[osMode] : kLines[0];
+  constexpr int kHostFamily = static_cast<int>(OsMode::Host);
+  if (system.osMode == kHostFamily) return "OS            : " + std::string(system.hostSystemText);
+  return std::string(system.osMode >= 1 && system.osMode <= 4 ? kLines[system.osMode] : kLines[0]);
 }
 
 void appendSystemBlock(std::string& text, const UserIspData& data, const SystemInformation& system) {
   appendRule(text);
   appendLine(text, "==== SYSTEM Information For ISP");
   appendRule(text);
-  appendLine(text, osLine(system.osMode));
+  appendLine(text, osLine(system));
   if (system.osMode == 1 || system.selfDriverChosen) {
     appendLine(text, "Device Driver : ");
     text += system.selectedDriverName;

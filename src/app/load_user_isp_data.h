@@ -21,6 +21,8 @@ struct SystemInformation {
   /// The chosen self-driver's file name; empty before the driver list is
   /// filled.
   std::string_view selectedDriverName;
+  /// The host's name and release, shown for the host family (5).
+  std::string_view hostSystemText;
 };
 
 inline constexpr std::string_view kUserIspDataCaption = "User ISP Update Data Dialog";

@@ -75,7 +75,7 @@ class LoadUserIspDataTest : public ::testing::Test {
   void writeDeviceTxt(std::string_view contents) { directory.writeFile("DEVICE.TXT", contents); }
 
   /// Loads DEVICE.TXT and returns the summary the box showed.
-  std::string loadAndSummarise(const SystemInformation& system = {4, false, ""}) {
+  std::string loadAndSummarise(const SystemInformation& system = {4, false, "", ""}) {
     harness.transcript.clear();
     loadUserIspData(*harness.program, system);
     const auto boxes = harness.messageBoxes();
@@ -249,17 +249,19 @@ struct SystemRow {
 
 TEST_F(LoadUserIspDataTest, SystemBlockNamesWindowsAndTheSelfDriver) {
   const SystemRow rows[] = {
-      {"windows 98 at start-up, driver list not yet filled", {1, false, ""},
+      {"windows 98 at start-up, driver list not yet filled", {1, false, "", ""},
        "OS            : Windows 98\nDevice Driver : \nISP USB ROMCODE: "},
-      {"windows 98 with a driver chosen", {1, false, "KVDKPDRV.PDR"},
+      {"windows 98 with a driver chosen", {1, false, "KVDKPDRV.PDR", ""},
        "OS            : Windows 98\nDevice Driver : KVDKPDRV.PDR\nISP USB ROMCODE: "},
-      {"windows me with the self driver", {2, true, "KV20DISK.PDR"},
+      {"windows me with the self driver", {2, true, "KV20DISK.PDR", ""},
        "OS            : Windows ME\nDevice Driver : KV20DISK.PDR\nISP USB ROMCODE: "},
-      {"windows me without it", {2, false, "KV20DISK.PDR"}, "OS            : Windows ME\nISP USB ROMCODE: "},
-      {"windows 2000", {3, false, ""}, "OS            : Windows 2K\nISP USB ROMCODE: "},
-      {"windows xp", {4, false, ""}, "OS            : Windows XP\nISP USB ROMCODE: "},
-      {"unsupported", {0, false, ""}, "OS            : Unknown\nISP USB ROMCODE: "},
-      {"out of range", {5, false, ""}, "OS            : Unknown\nISP USB ROMCODE: "},
+      {"windows me without it", {2, false, "KV20DISK.PDR", ""}, "OS            : Windows ME\nISP USB ROMCODE: "},
+      {"windows 2000", {3, false, "", ""}, "OS            : Windows 2K\nISP USB ROMCODE: "},
+      {"windows xp", {4, false, "", ""}, "OS            : Windows XP\nISP USB ROMCODE: "},
+      {"unsupported", {0, false, "", ""}, "OS            : Unknown\nISP USB ROMCODE: "},
+      {"a host that is not windows", {5, false, "", "Linux 6.1.0-28-amd64"},
+       "OS            : Linux 6.1.0-28-amd64\nISP USB ROMCODE: "},
+      {"out of range", {6, false, "", ""}, "OS            : Unknown\nISP USB ROMCODE: "},
   };
   writeDeviceTxt("");
   for (const auto& row : rows) {

@@ -41,6 +41,7 @@ const DriverListRow* driverListRow(OsMode osMode, bool selfDriverChosen) {
       {OsMode::Win2000, false, true, kDriverSelectLabel, kNtDrivers, 0, "UDSKIO.SYS"},
       {OsMode::Win2000, false, false, kProductNameLabel, {}, 0, ""},
       {OsMode::WinXp, true, false, kProductNameLabel, {}, 0, ""},
+      {OsMode::Host, true, false, kProductNameLabel, {}, 0, ""},
   };
   for (const auto& row : kRows) {
     if (row.osMode == osMode && (row.anySelfDriverChoice || row.selfDriverChosen == selfDriverChosen)) return &row;
@@ -64,14 +65,17 @@ void resetOperatorState(Program& program) {
 }  // namespace
 
 bool initialiseMainWindow(Program& program, RouteSet& routes) {
-  const WindowsFamily family = detectWindowsFamily(program.port.versionWord());
+  const HostSystem host = program.port.hostSystem();
+  const WindowsFamily family =
+      host.isWindows() ? detectWindowsFamily(program.port.versionWord()) : WindowsFamily{OsMode::Host, ""};
   program.osMode = family.osMode;
+  program.hostSystemText = host.isWindows() ? std::string() : host.name + ' ' + host.release;
   if (family.osMode == OsMode::Unsupported) {
     program.mainView.messageBox(family.versionMessage, program.applicationName, MessageIcon::Warning);
     program.mainView.messageBox(kRefusal, program.applicationName, MessageIcon::Warning);
     return false;
   }
-  loadUserIspData(program, SystemInformation{static_cast<int>(program.osMode), false, ""});
+  loadUserIspData(program, SystemInformation{static_cast<int>(program.osMode), false, "", program.hostSystemText});
   resetOperatorState(program);
   fillDriverList(program);
   getInfo(program, routes);

@@ -47,6 +47,7 @@ constexpr FamilyRules kFamilyRules[] = {
     {OsMode::WinMe, "ISP_E4: Can't Load the Driver : ", true, false, false},
     {OsMode::Win2000, "ISP_E6: Can't Load the Driver : ", true, true, true},
     {OsMode::WinXp, "", true, false, false},
+    {OsMode::Host, "", true, false, false},
 };
 
 const FamilyRules& familyRules(OsMode osMode) {
@@ -229,7 +230,7 @@ void msModeClicked(Program& program) { program.msMode = !program.msMode; }
 
 void userIspInfoClicked(Program& program) {
   loadUserIspData(program, SystemInformation{static_cast<int>(program.osMode), program.selfDriverChosen,
-                                             program.selectedDriverName});
+                                             program.selectedDriverName, program.hostSystemText});
 }
 
 void ispCommand(Program& program, RouteSet& routes) {

@@ -49,6 +49,9 @@ struct Program {
 
   /// The Windows family, detected once at start-up.
   OsMode osMode = OsMode::Unsupported;
+  /// On a host that is not Windows, its name and release as the summary
+  /// shows them ("Linux 6.1.0-28-amd64"); empty on Windows.
+  std::string hostSystemText;
   /// Route inputs besides `osMode`: the "SelfDriverSel" check box, the name
   /// chosen in "Driver Select" and the kind of driver it names. The route
   /// itself is chosen from them at every operation (routeInputs).

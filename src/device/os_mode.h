@@ -12,6 +12,7 @@ enum class OsMode : std::uint32_t {
   WinMe = 2,        // non-NT 4.90
   Win2000 = 3,      // NT 5.0
   WinXp = 4,        // NT 5.1 (XP) or 6.0 (Vista)
+  Host = 5,         // a host that is not Windows (Linux): the pass-through route on its SCSI generic nodes
 };
 
 }  // namespace updater

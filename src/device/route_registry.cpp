@@ -26,7 +26,9 @@ constexpr RouteCondition kNever{};
 // Memory Stick controller, how it is made.
 constexpr RouteRow kRegistry[] = {
     {AccessRoute::PassThrough, PassThroughRoute::kTraits,
-     {{{OsMode::WinXp, std::nullopt, std::nullopt}, {OsMode::Win2000, false, std::nullopt}}},
+     {{{OsMode::WinXp, std::nullopt, std::nullopt},
+       {OsMode::Win2000, false, std::nullopt},
+       {OsMode::Host, std::nullopt, std::nullopt}}},
      false, false, makeOverPort<PassThroughRoute>},
     {AccessRoute::SelfDriverNt, SelfDriverNtRoute::kTraits,
      {{{OsMode::Win2000, true, std::nullopt}, kNever}},

@@ -48,7 +48,7 @@ struct RouteRow {
   /// The route's traits, as its objects give them.
   const RouteTraits& traits;
   /// The inputs that select the route; unused conditions name no family.
-  std::array<RouteCondition, 2> selectedWhen;
+  std::array<RouteCondition, 3> selectedWhen;
   /// The operator commands open the route's self driver (by the name chosen
   /// in "Driver Select") before they scan or run a job.
   bool opensSelfDriver;

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "common/bytes.h"
@@ -87,6 +88,15 @@ class AspiPostingRoutine {
   virtual void posted(Bytes requestBlock) = 0;
 };
 
+/// The system the program runs on when that is not Windows: its name and
+/// release ("Linux", "6.1.0-28-amd64"). Both empty on Windows.
+struct HostSystem {
+  std::string name;
+  std::string release;
+
+  bool isWindows() const { return name.empty(); }
+};
+
 /// The clock (sleep and the date) is the part of the port that the
 /// protocol sequences see; the rest is for the routes and the jobs.
 class Port : public Clock {
@@ -97,6 +107,10 @@ class Port : public Clock {
   /// byte minor version, bit 31 set on the non-NT family. Cannot fail.
   virtual std::uint32_t versionWord() = 0;
 
+  /// The system when it is not Windows; then the program takes the host
+  /// family's route, whatever versionWord says. Cannot fail.
+  virtual HostSystem hostSystem() = 0;
+
   /// Writes one line to the process's console output (which a window
   /// program does not show). `line` carries no line feed of its own.
   virtual void consoleLine(std::string_view line) = 0;
@@ -106,6 +120,11 @@ class Port : public Clock {
   /// GetLogicalDrives: bit i set means drive letter 'A'+i exists. 0 when
   /// none exists or the call failed.
   virtual std::uint32_t logicalDrives() = 0;
+
+  /// How the operator sees drive `letter`, one that logicalDrives reports:
+  /// "E:" on Windows; a host without drive letters names the unit that the
+  /// port shows at that letter ("sdb").
+  virtual std::string driveName(char letter) = 0;
 
   /// CreateFileA(name, access, shareMode, no security attributes,
   /// disposition, flags, no template). `name` is a device name such as

@@ -13,10 +13,12 @@ class ForwardingPort : public Port {
   explicit ForwardingPort(Port& inner) : inner_(inner) {}
 
   std::uint32_t versionWord() override { return inner_.versionWord(); }
+  HostSystem hostSystem() override { return inner_.hostSystem(); }
   void sleep(std::uint32_t milliseconds) override { inner_.sleep(milliseconds); }
   LocalDate localDate() override { return inner_.localDate(); }
   void consoleLine(std::string_view line) override { inner_.consoleLine(line); }
   std::uint32_t logicalDrives() override { return inner_.logicalDrives(); }
+  std::string driveName(char letter) override { return inner_.driveName(letter); }
   HandleValue createFile(std::string_view name, std::uint32_t access, std::uint32_t shareMode,
                          std::uint32_t disposition, std::uint32_t flags) override {
     return inner_.createFile(name, access, shareMode, disposition, flags);

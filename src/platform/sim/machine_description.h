@@ -55,6 +55,9 @@ using IdentifyBlock = std::array<Byte, kIdentifyBlockSize>;
 struct ReaderDescription {
   /// Drive letters of its logical units, unit 0 first, upper case.
   std::string letters;
+  /// On a host without drive letters, the names of the units at those
+  /// letters ("sdb"), one per letter; empty on Windows.
+  std::vector<std::string> unitNames;
   /// What the self drivers' unit-count command answers; none: the number of letters.
   std::optional<int> units;
   ReaderInquiry inquiry;
@@ -89,6 +92,8 @@ struct ReaderDescription {
 
 struct MachineDescription {
   WindowsVersion windows;
+  /// A host that is not Windows (its name and release); empty: Windows.
+  HostSystem host;
   /// None: the host's local date when the machine is built.
   std::optional<LocalDate> date;
   /// Letters of drives that hold no reader, upper case.

@@ -14,6 +14,9 @@
 namespace updater {
 namespace {
 
+/// The longest host name, release or unit name a machine file gives.
+constexpr std::size_t kHostTextWidth = 64;
+
 using Json = nlohmann::json;
 
 // --- Paths and errors ---------------------------------------------------------
@@ -328,6 +331,26 @@ bool readAspiState(Context& context, const Json& json, const std::string& path, 
   return readChoice(context, json, path, kStates, out);
 }
 
+bool readHost(Context& context, const Json& json, const std::string& path, HostSystem& out) {
+  static constexpr FieldRule<HostSystem> kRules[] = {
+      {"name", readMember<&HostSystem::name, readTextOf<kHostTextWidth>>},
+      {"release", readMember<&HostSystem::release, readTextOf<kHostTextWidth>>},
+  };
+  if (!readObject(context, json, path, kRules, out)) return false;
+  if (out.name.empty()) return context.fail(fieldPath(path, "name"), "missing");
+  return true;
+}
+
+/// A unit's name on a host without drive letters: a device name such as "sdb".
+bool readUnitName(Context& context, const Json& json, const std::string& path, std::string& out) {
+  if (!readText(context, json, path, kHostTextWidth, out)) return false;
+  const bool wellFormed = !out.empty() && std::all_of(out.begin(), out.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  });
+  if (!wellFormed) return context.fail(path, "expected a device name such as \"sdb\"");
+  return true;
+}
+
 bool readWindows(Context& context, const Json& json, const std::string& path, WindowsVersion& out) {
   static constexpr FieldRule<WindowsVersion> kRules[] = {
       {"nt", readMember<&WindowsVersion::nt, readBool>},
@@ -432,6 +455,7 @@ bool readReaderFields(Context& context, const Json& json, const std::string& pat
   namespace width = identity_width;
   static constexpr FieldRule<R> kRules[] = {
       {"letters", readMember<&R::letters, readLetters>},
+      {"unitNames", readMember<&R::unitNames, readList<std::string, readUnitName>>},
       {"units", readMember<&R::units, readOptionalByteValue>},
       {"inquiry", readMember<&R::inquiry, readInquiry>},
       {"vendorId", readMember<&R::vendorId, readHexId>},
@@ -461,6 +485,9 @@ bool readReaderFields(Context& context, const Json& json, const std::string& pat
 bool readReader(Context& context, const Json& json, const std::string& path, ReaderDescription& out) {
   out = ReaderDescription{};
   if (!readReaderFields(context, json, path, out)) return false;
+  if (!out.unitNames.empty() && out.unitNames.size() != out.letters.size()) {
+    return context.fail(fieldPath(path, "unitNames"), "expected one name per drive letter");
+  }
   for (const char* field : kIdentityFields) {
     if (json.contains("identify") && json.contains(field)) {
       return context.fail(fieldPath(path, "identify"), std::string("given together with \"") + field + "\"");
@@ -473,6 +500,7 @@ bool readMachineFields(Context& context, const Json& json, MachineDescription& o
   using M = MachineDescription;
   static constexpr FieldRule<M> kRules[] = {
       {"windows", readMember<&M::windows, readWindows>},
+      {"host", readMember<&M::host, readHost>},
       {"date", readMember<&M::date, readDate>},
       {"drives", readMember<&M::drives, readLetters>},
       {"selfDrivers", readMember<&M::selfDrivers, readList<std::string, readDriverName>>},

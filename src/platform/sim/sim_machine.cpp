@@ -98,6 +98,7 @@ LocalDate hostLocalDate() {
 
 SimMachine::SimMachine(Transcript& transcript, const MachineDescription& description)
     : version(updater::versionWord(description.windows)),
+      host(description.host),
       date(description.date.value_or(hostLocalDate())),
       transcript_(transcript),
       description_(description) {
@@ -167,6 +168,17 @@ std::uint32_t SimMachine::logicalDrives() {
     if (driveExists(letter)) mask |= 1u << (letter - 'A');
   }
   return mask;
+}
+
+std::string SimMachine::driveName(char letter) {
+  for (const auto& reader : readers_) {
+    const std::string& letters = reader.description.letters;
+    const std::size_t unit = letters.find(letter);
+    if (unit != std::string::npos && unit < reader.description.unitNames.size()) {
+      return reader.description.unitNames[unit];
+    }
+  }
+  return {letter, ':'};
 }
 
 // An unplugged reader's letters are gone with it.

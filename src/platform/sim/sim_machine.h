@@ -53,11 +53,13 @@ class SimMachine : public Port {
   SimMachine& operator=(const SimMachine&) = delete;
 
   std::uint32_t versionWord() override { return version; }
+  HostSystem hostSystem() override { return host; }
   void sleep(std::uint32_t milliseconds) override;
   LocalDate localDate() override { return date; }
   void consoleLine(std::string_view line) override;
 
   std::uint32_t logicalDrives() override;
+  std::string driveName(char letter) override;
   HandleValue createFile(std::string_view name, std::uint32_t access, std::uint32_t shareMode,
                          std::uint32_t disposition, std::uint32_t flags) override;
   DeviceIoResult deviceIoControl(HandleValue handle, std::uint32_t controlCode, ConstBytes input,
@@ -80,6 +82,7 @@ class SimMachine : public Port {
 
   /// What the program reads at start-up; a test may change them.
   std::uint32_t version;
+  HostSystem host;
   LocalDate date;
 
   /// Registry values under HKEY_LOCAL_MACHINE: key -> value name -> bytes.

@@ -21,11 +21,13 @@ class Win32Port final : public Port {
   Win32Port();
 
   std::uint32_t versionWord() override;
+  HostSystem hostSystem() override { return {}; }
   void sleep(std::uint32_t milliseconds) override;
   LocalDate localDate() override;
   void consoleLine(std::string_view line) override;
 
   std::uint32_t logicalDrives() override;
+  std::string driveName(char letter) override { return {letter, ':'}; }
   HandleValue createFile(std::string_view name, std::uint32_t access, std::uint32_t shareMode,
                          std::uint32_t disposition, std::uint32_t flags) override;
   DeviceIoResult deviceIoControl(HandleValue handle, std::uint32_t controlCode, ConstBytes input,

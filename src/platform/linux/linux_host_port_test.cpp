@@ -1,0 +1,210 @@
+#include "platform/linux/linux_host_port.h"
+
+#include <gtest/gtest.h>
+#include <grp.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <map>
+#include <vector>
+
+#include "device/pass_through/pass_through.h"
+#include "platform/linux/node_access.h"
+#include "platform/linux/sense_text.h"
+
+namespace updater {
+namespace {
+
+/// The SCSI generic driver as the tests play it: it records each request
+/// and answers with what the test set.
+class FakeScsiGeneric final : public ScsiGeneric {
+ public:
+  struct Seen {
+    std::string node;
+    int direction = 0;
+    std::vector<Byte> cdb;
+    std::vector<Byte> dataOut;
+    unsigned dataLength = 0;
+    unsigned timeoutMs = 0;
+    unsigned maxSense = 0;
+  };
+
+  int open(const std::string& path) override {
+    if (const auto refused = refusals.find(path); refused != refusals.end()) return -refused->second;
+    opened[next_] = path;
+    return next_++;
+  }
+  void close(int descriptor) override { opened.erase(descriptor); }
+  int sgIo(int descriptor, sg_io_hdr_t& header) override {
+    Seen request{opened.at(descriptor), header.dxfer_direction, {}, {}, header.dxfer_len, header.timeout, header.mx_sb_len};
+    request.cdb.assign(header.cmdp, header.cmdp + header.cmd_len);
+    auto* data = static_cast<Byte*>(header.dxferp);
+    if (header.dxfer_direction == SG_DXFER_TO_DEV) request.dataOut.assign(data, data + header.dxfer_len);
+    if (header.dxfer_direction == SG_DXFER_FROM_DEV) std::copy(answer.begin(), answer.end(), data);
+    seen.push_back(std::move(request));
+    header.status = status;
+    header.host_status = hostStatus;
+    header.driver_status = driverStatus;
+    std::copy(sense.begin(), sense.end(), header.sbp);
+    header.sb_len_wr = static_cast<unsigned char>(sense.size());
+    return error;
+  }
+
+  std::map<std::string, int> refusals;  // node -> errno of its open
+  std::map<int, std::string> opened;
+  std::vector<Seen> seen;
+  std::vector<Byte> answer;
+  std::vector<Byte> sense;
+  unsigned char status = 0;
+  unsigned short hostStatus = 0;
+  unsigned short driverStatus = 0;
+  int error = 0;
+
+ private:
+  int next_ = 3;
+};
+
+std::vector<HostReader> twoReaders() {
+  HostReader first;
+  first.usbName = "1-1";
+  first.units = {{0, "sg1", "sdb"}, {1, "sg2", "sdc"}};
+  HostReader second;
+  second.usbName = "2-1";
+  second.units = {{0, "sg3", ""}};
+  return {first, second};
+}
+
+struct HostPortTest : ::testing::Test {
+  FakeScsiGeneric sg;
+  LinuxHostPort port{twoReaders(), sg, {"Linux", "6.1.0-test"}, "/dev"};
+  PassThroughDrive drive{port};
+};
+
+TEST_F(HostPortTest, UnitsAppearAtDriveLettersFromCNamedByTheirDevices) {
+  EXPECT_EQ(port.logicalDrives(), 0b11100u);
+  EXPECT_EQ(port.driveName('C'), "sdb");
+  EXPECT_EQ(port.driveName('D'), "sdc");
+  EXPECT_EQ(port.driveName('E'), "sg3");
+  EXPECT_EQ(port.driveName('F'), "F:");
+  EXPECT_EQ(port.hostSystem().name, "Linux");
+
+  ASSERT_TRUE(drive.open('D'));
+  EXPECT_EQ(sg.opened.begin()->second, "/dev/sg2");
+  EXPECT_FALSE(drive.open('F')) << "no unit at F";
+  EXPECT_EQ(port.openHandleCount(), 0u);
+}
+
+TEST_F(HostPortTest, InquiryIsCarriedFromTheRequestBuffer) {
+  sg.answer = {0x00, 0x80, 0x02, 0x02};
+  ASSERT_TRUE(drive.open('C'));
+  std::array<Byte, 36> inquiry{};
+  ASSERT_TRUE(drive.inquiry(0, inquiry));
+
+  ASSERT_EQ(sg.seen.size(), 1u);
+  const auto& request = sg.seen[0];
+  EXPECT_EQ(request.node, "/dev/sg1");
+  EXPECT_EQ(request.direction, SG_DXFER_FROM_DEV);
+  EXPECT_EQ(request.cdb, (std::vector<Byte>{0x12, 0, 0, 0, 36, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(request.dataLength, 36u);
+  EXPECT_EQ(request.timeoutMs, 2000u) << "the request's own timeout, in milliseconds";
+  EXPECT_EQ(request.maxSense, 24u);
+  EXPECT_EQ(inquiry[1], 0x80);
+  drive.close();
+  EXPECT_TRUE(sg.opened.empty());
+}
+
+TEST_F(HostPortTest, VendorDataOutCarriesTheImageAndItsPadding) {
+  ASSERT_TRUE(drive.open('C'));
+  std::vector<Byte> image = {1, 2, 3, 4, 5};
+  PassThroughChannel channel(drive);
+  VendorCommand command{sendIspDataBlock(IspDataMode::Program, 0, 5, 512), Direction::Out, 512, image};
+  ASSERT_TRUE(channel.execute(command));
+
+  const auto& request = sg.seen.at(0);
+  EXPECT_EQ(request.direction, SG_DXFER_TO_DEV);
+  EXPECT_EQ(request.timeoutMs, 30000u);
+  ASSERT_EQ(request.dataOut.size(), 512u);
+  EXPECT_EQ(request.dataOut[4], 5);
+  EXPECT_EQ(request.dataOut[5], 0) << "zeros after the image";
+  VendorCommand jump{jumpToIspBlock(0), Direction::None, 0, {}};
+  ASSERT_TRUE(channel.execute(jump));
+  EXPECT_EQ(sg.seen.at(1).direction, SG_DXFER_NONE);
+}
+
+TEST_F(HostPortTest, TransportFailuresFailTheRequestAndCheckConditionReachesTheCaller) {
+  struct Row {
+    const char* name;
+    int error;
+    unsigned short hostStatus;
+    unsigned short driverStatus;
+    unsigned char status;
+    bool inquiryCompletes;  // status is the caller's to judge
+    bool vendorCompletes;   // vendor commands also need good status
+  };
+  const Row rows[] = {
+      {"good", 0, 0, 0, 0, true, true},
+      {"device gone", -ENODEV, 0, 0, 0, false, false},
+      {"no connection", 0, 0x01, 0, 0, false, false},
+      {"timed out", 0, 0x03, 0x06, 0, false, false},
+      {"check condition", 0, 0, 0x08, 0x02, true, false},
+  };
+  ASSERT_TRUE(drive.open('C'));
+  PassThroughChannel channel(drive);
+  for (const Row& row : rows) {
+    sg.error = row.error;
+    sg.hostStatus = row.hostStatus;
+    sg.driverStatus = row.driverStatus;
+    sg.status = row.status;
+    std::array<Byte, 36> inquiry{};
+    EXPECT_EQ(drive.inquiry(0, inquiry), row.inquiryCompletes) << row.name;
+    std::array<Byte, 8> answer{};
+    VendorCommand status{getIspStatusBlock(), Direction::In, 8, answer};
+    EXPECT_EQ(channel.execute(status), row.vendorCompletes) << row.name;
+  }
+}
+
+TEST_F(HostPortTest, TraceNamesTheUnitTheStatusAndTheFailure) {
+  std::vector<std::string> lines;
+  port.traceRequest = [&lines](const CarriedRequest& request) {
+    lines.push_back(request.unit.displayName() + (request.carried ? " carried" : " failed") + " status " +
+                    std::to_string(request.scsiStatus) + " sense " + std::to_string(request.sense.size()) + " " +
+                    std::string(request.failure));
+  };
+  ASSERT_TRUE(drive.open('E'));
+  std::array<Byte, 36> inquiry{};
+  sg.status = 2;
+  sg.driverStatus = 0x08;
+  sg.sense = {0x70, 0, 0x05, 0, 0, 0, 0, 0x0A, 0, 0, 0, 0, 0x20, 0x00};
+  drive.inquiry(0, inquiry);
+  sg.error = -ENODEV;
+  drive.inquiry(0, inquiry);
+  EXPECT_EQ(lines, (std::vector<std::string>{"sg3 carried status 2 sense 14 ",
+                                             "sg3 failed status 2 sense 0 SG_IO: No such device"}));
+}
+
+TEST(SenseText, DecodesKeyAndAdditionalCode) {
+  const std::vector<Byte> sense = {0x70, 0, 0x05, 0, 0, 0, 0, 0x0A, 0, 0, 0, 0, 0x20, 0x00};
+  EXPECT_EQ(senseText(sense), "Illegal Request: Additional sense: Invalid command operation code");
+  EXPECT_EQ(senseText({}), "");
+}
+
+TEST(NodeAccess, NamesTheNodeAndWhatGivesAccess) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("dev-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "sg2").put('\0');
+  FakeScsiGeneric sg;
+  EXPECT_EQ(inaccessibleNode(twoReaders(), sg, folder), std::nullopt);
+  EXPECT_TRUE(sg.opened.empty()) << "each node is closed again";
+
+  sg.refusals[(folder / "sg2").string()] = EACCES;
+  const group* owner = getgrgid(getegid());
+  ASSERT_NE(owner, nullptr);
+  EXPECT_EQ(inaccessibleNode(twoReaders(), sg, folder),
+            "cannot open " + (folder / "sg2").string() + ": Permission denied (run as root, or as a member of group \"" +
+                owner->gr_name + "\")");
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace updater
