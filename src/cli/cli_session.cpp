@@ -97,10 +97,8 @@ ActionResult runAction(CliSession& session, const CliAction& action) {
 
 }  // namespace
 
-CliSession::CliSession(const MachineDescription& description, bool trace,
-                       const std::filesystem::path& workingDirectory)
-    : machine(transcript, description) {
-  transcript.keepTrace = trace;
+CliSession::CliSession(Port& port, Transcript& transcriptIn, const std::filesystem::path& workingDirectory)
+    : transcript(transcriptIn), program(port, mainView, statusView), routes(port) {
   program.workingDirectory = workingDirectory;
 }
 

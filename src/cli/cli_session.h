@@ -1,9 +1,9 @@
 #pragma once
 
-// One run of the program on a simulated machine, as the console front end
-// drives it: the window's start-up, then the operator's actions in order,
-// every message box answered OK. What the operator would have seen collects
-// in the transcript.
+// One run of the program, as the console front end drives it: the window's
+// start-up, then the operator's actions in order, every message box
+// answered OK. What the operator would have seen collects in the
+// transcript. The port is the simulated machine or this computer's.
 
 #include <optional>
 #include <string>
@@ -14,21 +14,19 @@
 #include "device/route_registry.h"
 #include "platform/sim/recording_main_view.h"
 #include "platform/sim/recording_status_view.h"
-#include "platform/sim/sim_machine.h"
 #include "platform/sim/transcript.h"
 
 namespace updater {
 
 struct CliSession {
-  /// `trace`: keep the io and sleep events.
-  CliSession(const MachineDescription& description, bool trace, const std::filesystem::path& workingDirectory);
+  /// `port` and `transcript` outlive the session.
+  CliSession(Port& port, Transcript& transcript, const std::filesystem::path& workingDirectory);
 
-  Transcript transcript;
-  SimMachine machine;
+  Transcript& transcript;
   RecordingMainView mainView{transcript};
   RecordingStatusView statusView{transcript};
-  Program program{machine, mainView, statusView};
-  RouteSet routes{machine};
+  Program program;
+  RouteSet routes;
 };
 
 struct SessionOutcome {

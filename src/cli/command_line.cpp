@@ -69,8 +69,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
   bool json = false;
   bool trace = false;
   std::vector<std::string> actionWords;
+  bool host = false;
   app.add_option("--machine", machine, "the machine file to run on (default: the built-in demo machine)")
       ->type_name("FILE");
+  app.add_flag("--host", host, "run on this computer's USB card readers (Linux)");
   CLI::Validator existingDirectory = CLI::ExistingDirectory;
   existingDirectory.description("");  // the type name says DIR already
   app.add_option("--workdir", workingDirectory,
@@ -96,12 +98,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
   }
 
   CliOptions options;
+  if (host && app.count("--machine") > 0) return {std::nullopt, false, "--host and --machine exclude each other"};
   if (app.count("--machine") > 0) options.machineFile = machine;
   options.workingDirectory = workingDirectory;
+  options.host = host;
   options.json = json;
   options.trace = trace;
   if (app.count("--dump-firmware") > 0) {
     if (dumpDirectory.empty()) return {std::nullopt, false, "--dump-firmware: the directory name is empty"};
+    if (host) return {std::nullopt, false, "--dump-firmware: only a simulated reader's flash can be written out, not --host"};
     options.dumpDirectory = dumpDirectory;
   }
   for (const auto& written : actionWords) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // The command line of updater-cli:
-//   updater-cli [--machine FILE] [--workdir DIR] [--json] [--trace]
+//   updater-cli [--machine FILE | --host] [--workdir DIR] [--json] [--trace]
 //               [--dump-firmware DIR] ACTION...
 // read into options and a list of the operator's actions. Every mistake is a
 // usage error with one line that says what is wrong.
@@ -36,8 +36,10 @@ struct CliAction {
 };
 
 struct CliOptions {
-  /// None: the built-in demo machine.
+  /// None: the built-in demo machine (unless `host`).
   std::optional<std::filesystem::path> machineFile;
+  /// Run on this computer's USB readers instead of a simulated machine.
+  bool host = false;
   std::filesystem::path workingDirectory = ".";
   bool json = false;
   bool trace = false;

@@ -73,6 +73,7 @@ void fillIo(Json& json, const TranscriptEvent& event) {
   json["length"] = event.length;
   json["ok"] = event.ok;
   if (event.status >= 0) json["status"] = twoHexDigits(event.status);
+  if (!event.text.empty()) json["text"] = utf8FromBytes(event.text);
 }
 
 void fillSleep(Json& json, const TranscriptEvent& event) { json["ms"] = event.ms; }

@@ -1,5 +1,5 @@
 // updater-cli: the program's operator commands without a window, on a
-// simulated machine. See docs/transcript.md.
+// simulated machine or this computer's readers. See docs/transcript.md.
 
 #include <cstdio>
 #include <iostream>
@@ -12,6 +12,7 @@
 #include <unistd.h>
 #endif
 
+#include "cli/host_run.h"
 #include "cli/updater_cli.h"
 
 namespace {
@@ -28,5 +29,5 @@ bool standardOutputIsTerminal() {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return updater::runUpdaterCli(arguments, {std::cout, std::cerr, standardOutputIsTerminal()});
+  return updater::runUpdaterCli(arguments, {std::cout, std::cerr, standardOutputIsTerminal()}, updater::HostAccess{});
 }

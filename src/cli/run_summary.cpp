@@ -1,11 +1,10 @@
 #include "cli/run_summary.h"
 
 #include "app/program.h"
-#include "platform/sim/sim_machine.h"
 
 namespace updater {
 
-RunSummary summariseRun(const Program& program, const SimMachine& machine) {
+RunSummary summariseRun(const Program& program, std::size_t openHandles) {
   RunSummary summary;
   summary.statusLog = program.statusLog;
   summary.totalCount = program.tally.totalCount;
@@ -16,7 +15,7 @@ RunSummary summariseRun(const Program& program, const SimMachine& machine) {
   summary.cnt = program.serialCounter.cnt;
   summary.deviceCount = program.deviceTable.deviceCount;
   summary.selectedIndex = program.deviceTable.selectedIndex;
-  summary.openHandles = machine.openHandleCount();
+  summary.openHandles = openHandles;
   return summary;
 }
 

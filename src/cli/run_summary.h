@@ -10,7 +10,6 @@
 namespace updater {
 
 struct Program;
-class SimMachine;
 
 struct RunSummary {
   std::string statusLog;
@@ -26,6 +25,7 @@ struct RunSummary {
   std::size_t openHandles = 0;
 };
 
-RunSummary summariseRun(const Program& program, const SimMachine& machine);
+/// `openHandles`: what the port says the program left open.
+RunSummary summariseRun(const Program& program, std::size_t openHandles);
 
 }  // namespace updater

@@ -233,6 +233,7 @@ void TextTranscriptWriter::writeIo(const TranscriptEvent& event) {
   if (!event.cdb.empty()) text += " cdb " + event.cdb;
   text += " length " + number(event.length) + (event.ok ? " ok" : " FAILED");
   if (event.status >= 0) text += " status " + hexWidth(static_cast<std::uint32_t>(event.status), 2).substr(2);
+  if (!event.text.empty()) text += " (" + event.text + ")";
   line(text);
 }
 

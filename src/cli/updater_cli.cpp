@@ -7,11 +7,13 @@
 #include "cli/command_line.h"
 #include "cli/demo_machine.h"
 #include "cli/firmware_dump.h"
-#include "cli/json_events.h"
+#include "cli/host_run.h"
+#include "cli/transcript_output.h"
 #include "cli/run_summary.h"
 #include "cli/serial_file_guard.h"
 #include "cli/text_events.h"
 #include "platform/sim/machine_file.h"
+#include "platform/sim/sim_machine.h"
 
 namespace updater {
 namespace {
@@ -46,28 +48,12 @@ MachineResult loadMachine(const CliOptions& options) {
 
 void writeTranscript(const CliStreams& streams, bool json, const std::vector<TranscriptEvent>& events,
                      const RunSummary& summary) {
-  if (json) {
-    for (const auto& event : events) streams.out << jsonEventLine(event) << '\n';
-    streams.out << jsonEndLine(summary) << '\n';
-  } else {
-    TextTranscriptWriter writer(streams.out, streams.outIsTerminal);
-    for (const auto& event : events) writer.write(event);
-    writer.writeEnd(summary);
-  }
-  streams.out.flush();
+  TranscriptOutput output(streams, json, false);
+  for (const auto& event : events) output.write(event);
+  output.end(summary);
 }
 
-}  // namespace
-
-int runUpdaterCli(const std::vector<std::string>& arguments, CliStreams streams) {
-  const CommandLine commandLine = parseCommandLine(arguments);
-  if (commandLine.helpRequested) {
-    streams.out << commandLine.text;
-    return kExitDone;
-  }
-  if (!commandLine.options) return usageError(streams.err, commandLine.text);
-  const CliOptions& options = *commandLine.options;
-
+int runOnSimulatedMachine(const CliOptions& options, const CliStreams& streams) {
   const MachineResult machine = loadMachine(options);
   if (!machine.machine) return usageError(streams.err, machine.error);
 
@@ -81,25 +67,47 @@ int runUpdaterCli(const std::vector<std::string>& arguments, CliStreams streams)
   }
 
   const SerialFileGuard serialFile(options.workingDirectory);
-  auto session = std::make_unique<CliSession>(*machine.machine, options.trace, options.workingDirectory);
+  auto transcript = std::make_unique<Transcript>();
+  transcript->keepTrace = options.trace;
+  auto simMachine = std::make_unique<SimMachine>(*transcript, *machine.machine);
+  auto session = std::make_unique<CliSession>(*simMachine, *transcript, options.workingDirectory);
   const SessionOutcome outcome = runSession(*session, options.actions);
   if (outcome.refusedChoice) {
     std::string text = *outcome.refusedChoice;
-    if (!serialFile.restore(session->machine, session->program.serialCounter)) {
+    if (!serialFile.restore(*simMachine, session->program.serialCounter)) {
       text += "; SERIAL.TXT could not be put back as it was";
     }
     return usageError(streams.err, text);
   }
 
   const std::string dumpError =
-      options.dumpDirectory ? dumpFirmware(session->machine, *options.dumpDirectory) : std::string();
-  writeTranscript(streams, options.json, session->transcript.events(),
-                  summariseRun(session->program, session->machine));
+      options.dumpDirectory ? dumpFirmware(*simMachine, *options.dumpDirectory) : std::string();
+  writeTranscript(streams, options.json, transcript->events(),
+                  summariseRun(session->program, simMachine->openHandleCount()));
   if (!dumpError.empty()) {
     streams.err << kProgramName << ": --dump-firmware: " << dumpError << '\n';
     return kExitNotDone;
   }
   return outcome.started ? kExitDone : kExitNotDone;
+}
+
+}  // namespace
+
+int runUpdaterCli(const std::vector<std::string>& arguments, CliStreams streams, const HostAccess& host) {
+  const CommandLine commandLine = parseCommandLine(arguments);
+  if (commandLine.helpRequested) {
+    streams.out << commandLine.text;
+    return kExitDone;
+  }
+  if (!commandLine.options) return usageError(streams.err, commandLine.text);
+  const CliOptions& options = *commandLine.options;
+#if defined(__linux__)
+  if (options.host) return runOnHost(options, streams, host);
+#else
+  (void)host;
+  if (options.host) return usageError(streams.err, "--host: this build has no port to this computer's readers");
+#endif
+  return runOnSimulatedMachine(options, streams);
 }
 
 }  // namespace updater

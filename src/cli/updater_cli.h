@@ -4,10 +4,12 @@
 // arguments to the transcript on `out` and the exit status, so tests run it
 // in-process. main() only adds the process's streams.
 //
-// The transcript is written once the run is over: a choice that its list
-// does not hold (driver=, device=) makes the whole command line a usage
-// error, and then nothing but one line on `err` comes out and SERIAL.TXT is
-// left as it was.
+// On a simulated machine the transcript is written once the run is over: a
+// choice that its list does not hold (driver=, device=) makes the whole
+// command line a usage error, and then nothing but one line on `err` comes
+// out and SERIAL.TXT is left as it was. On this computer's readers (--host)
+// the transcript is written as the events come, so such an error follows
+// the events before it; SERIAL.TXT is put back all the same.
 
 #include <ostream>
 #include <string>
@@ -33,7 +35,10 @@ struct CliStreams {
   bool outIsTerminal = false;
 };
 
-/// Runs updater-cli with `arguments` (without the program's name).
-int runUpdaterCli(const std::vector<std::string>& arguments, CliStreams streams);
+struct HostAccess;
+
+/// Runs updater-cli with `arguments` (without the program's name); with
+/// --host, on the readers `host` reaches.
+int runUpdaterCli(const std::vector<std::string>& arguments, CliStreams streams, const HostAccess& host);
 
 }  // namespace updater

@@ -1,14 +1,21 @@
 #include "cli/updater_cli.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "cli/cli_session.h"
 #include "cli/firmware_dump.h"
+#include "cli/host_run.h"
 #include "platform/sim/machine_file.h"
+#include "platform/sim/sim_machine.h"
+#include "testing/fake_scsi_generic.h"
+#include "testing/fake_sysfs.h"
 #include "testing/temporary_directory.h"
 
 namespace updater {
@@ -25,11 +32,20 @@ struct CliRun {
   std::vector<Json> events;  // with --json
 };
 
-CliRun runCli(const std::vector<std::string>& arguments) {
+/// Where --host looks when a test gives no host of its own: nowhere real.
+HostAccess noHost() {
+  HostAccess access;
+  access.sysfsRoot = std::filesystem::temp_directory_path() / "no-such-sysfs";
+  access.deviceFolder = std::filesystem::temp_directory_path() / "no-such-dev";
+  access.system = HostSystem{"Linux", "6.1.0-test"};
+  return access;
+}
+
+CliRun runCli(const std::vector<std::string>& arguments, const HostAccess& host = noHost()) {
   std::ostringstream out;
   std::ostringstream err;
   CliRun run;
-  run.status = runUpdaterCli(arguments, {out, err, false});
+  run.status = runUpdaterCli(arguments, {out, err, false}, host);
   run.out = out.str();
   run.err = err.str();
   if (std::find(arguments.begin(), arguments.end(), "--json") == arguments.end()) return run;
@@ -290,11 +306,13 @@ TEST(UpdaterCli, DumpedFirmwareIsTheReadersFlash) {
   DemoDirectory demo;
   const MachineFileResult machine = loadMachineFile(kDemoDirectory / "machine.json");
   ASSERT_TRUE(machine.machine) << machine.error;
-  CliSession session(*machine.machine, false, demo.directory.path());
+  Transcript transcript;
+  SimMachine simMachine(transcript, *machine.machine);
+  CliSession session(simMachine, transcript, demo.directory.path());
   ASSERT_FALSE(runSession(session, {{ActionKind::IspEnable, "ispena", ""}, {ActionKind::Isp, "isp", ""}}).refusedChoice);
-  ASSERT_EQ(dumpFirmware(session.machine, demo.directory.path()), "");
+  ASSERT_EQ(dumpFirmware(simMachine, demo.directory.path()), "");
 
-  const std::vector<Byte>& flash = session.machine.reader(1).loader.flash;
+  const std::vector<Byte>& flash = simMachine.reader(1).loader.flash;
   ASSERT_EQ(flash.size(), 32000u);
   EXPECT_EQ(demo.directory.readFile("reader-1.bin"), std::string(flash.begin(), flash.end()));
   EXPECT_TRUE(demo.directory.exists("reader-1-ms.bin"));
@@ -349,6 +367,66 @@ TEST(UpdaterCli, TextFormReadsAsTheOperatorSawIt) {
                                "  > Warning! Retry Verify the Firmware : 2st Time!!!\n",
                                "\n=== end\n", "open handles   : 0\n"}) {
     EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n--- in:\n" << run.out;
+  }
+}
+
+TEST(UpdaterCliHost, WithoutReadersEveryTextIsXpsButTheSystemsName) {
+  DemoDirectory demo;
+  const std::string machine = writeMachineFile(demo.directory, R"({"drives": ""})");
+  const CliRun host = runCli({"--host", "--workdir", demo.path(), "getinfo", "ispena", "isp", "verify"});
+  const CliRun xp = runCli({"--machine", machine, "--workdir", demo.path(), "getinfo", "ispena", "isp", "verify"});
+  ASSERT_EQ(host.status, kExitDone) << host.err;
+  ASSERT_EQ(xp.status, kExitDone) << xp.err;
+  std::string expected = xp.out;
+  const std::string xpLine = "OS            : Windows XP";
+  for (std::size_t at = expected.find(xpLine); at != std::string::npos; at = expected.find(xpLine, at)) {
+    expected.replace(at, xpLine.size(), "OS            : Linux 6.1.0-test");
+  }
+  EXPECT_NE(expected, xp.out);
+  EXPECT_EQ(host.out, expected);
+}
+
+TEST(UpdaterCliHost, ANodeThatDoesNotOpenIsOneLineAndNothingRuns) {
+  DemoDirectory demo;
+  FakeSysfs sysfs;
+  const auto reader = sysfs.usbDevice("pci0000:00/usb1/1-1", "1234", "4023");
+  sysfs.scsiUnit(sysfs.interface(reader, "1-1:1.0", "08"), 2, 0, "sg1", "sdb");
+  TemporaryDirectory dev;
+  dev.writeFile("sg1", "");
+  FakeScsiGeneric sg;
+  sg.refusals[(dev.path() / "sg1").string()] = EACCES;
+  HostAccess access = noHost();
+  access.sysfsRoot = sysfs.root();
+  access.deviceFolder = dev.path();
+  access.scsiGeneric = &sg;
+  const std::string before = demo.directory.readFile("SERIAL.TXT");
+
+  const CliRun run = runCli({"--host", "--workdir", demo.path(), "ispena", "isp"}, access);
+
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_EQ(run.out, "");
+  const group* owner = getgrgid(getegid());
+  ASSERT_NE(owner, nullptr);
+  EXPECT_EQ(run.err, "updater-cli: cannot open " + (dev.path() / "sg1").string() +
+                         ": Permission denied (run as root, or as a member of group \"" + owner->gr_name + "\")\n");
+  EXPECT_TRUE(sg.seen.empty()) << "no request sent";
+  EXPECT_EQ(demo.directory.readFile("SERIAL.TXT"), before);
+}
+
+TEST(UpdaterCliHost, HostExcludesASimulatedMachineAndItsFlashDump) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* error;
+  } rows[] = {
+      {{"--host", "--machine", "m.json", "getinfo"}, "updater-cli: --host and --machine exclude each other\n"},
+      {{"--machine", "m.json", "--host", "getinfo"}, "updater-cli: --host and --machine exclude each other\n"},
+      {{"--host", "--dump-firmware", "out", "getinfo"},
+       "updater-cli: --dump-firmware: only a simulated reader's flash can be written out, not --host\n"},
+  };
+  for (const auto& row : rows) {
+    const CliRun run = runCli(row.arguments);
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_EQ(run.err, row.error);
   }
 }
 

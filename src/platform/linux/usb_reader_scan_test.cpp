@@ -2,58 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <random>
+#include "testing/fake_sysfs.h"
 
 namespace updater {
 namespace {
 
 namespace fs = std::filesystem;
-
-/// A sysfs tree as a Linux host shows it, in a folder of the test's own.
-class FakeSysfs {
- public:
-  FakeSysfs() : root_(fs::temp_directory_path() / ("sysfs-" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(root_ / "class" / "scsi_generic");
-  }
-  ~FakeSysfs() { fs::remove_all(root_); }
-
-  const fs::path& root() const { return root_; }
-
-  fs::path usbDevice(const std::string& path, const std::string& vendor, const std::string& product) {
-    const fs::path device = root_ / "devices" / path;
-    fs::create_directories(device);
-    write(device / "idVendor", vendor);
-    write(device / "idProduct", product);
-    write(device / "manufacturer", "Maker");
-    write(device / "product", "Card Reader " + vendor);
-    write(device / "serial", "SN" + product);
-    return device;
-  }
-
-  fs::path interface(const fs::path& device, const std::string& name, const std::string& interfaceClass) {
-    const fs::path dir = device / name;
-    fs::create_directories(dir);
-    write(dir / "bInterfaceClass", interfaceClass);
-    return dir;
-  }
-
-  /// A SCSI device "h:0:0:lun" below `parent`, with SCSI generic node `sg`
-  /// and, when given, block device `block`.
-  void scsiUnit(const fs::path& parent, int host, int lun, const std::string& sg, const std::string& block) {
-    const std::string target = "target" + std::to_string(host) + ":0:0";
-    const fs::path device = parent / ("host" + std::to_string(host)) / target /
-                            (std::to_string(host) + ":0:0:" + std::to_string(lun));
-    fs::create_directories(device / "scsi_generic" / sg);
-    if (!block.empty()) fs::create_directories(device / "block" / block);
-    fs::create_directories(root_ / "class" / "scsi_generic" / sg);
-    fs::create_directory_symlink(device, root_ / "class" / "scsi_generic" / sg / "device");
-  }
-
- private:
-  static void write(const fs::path& file, const std::string& text) { std::ofstream(file) << text << '\n'; }
-  fs::path root_;
-};
 
 TEST(UsbReaderScan, FindsMassStorageUnitsGroupedByUsbDeviceInOrder) {
   FakeSysfs sysfs;

@@ -7,6 +7,7 @@ namespace updater {
 void Transcript::add(TranscriptEvent event) {
   const bool isTrace = event.kind == EventKind::Io || event.kind == EventKind::Sleep;
   if (isTrace && !keepTrace) return;
+  if (onEvent) onEvent(event);
   events_.push_back(std::move(event));
 }
 

@@ -5,6 +5,7 @@
 // write and that tests and the console front end read.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ class Transcript {
  public:
   /// When false, Io and Sleep events are not kept (the console's default).
   bool keepTrace = true;
+  /// Called with each event kept, as it comes: a run on real readers shows
+  /// its events live.
+  std::function<void(const TranscriptEvent&)> onEvent;
 
   void add(TranscriptEvent event);
   const std::vector<TranscriptEvent>& events() const { return events_; }

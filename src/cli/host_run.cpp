@@ -1,0 +1,110 @@
+#include "cli/host_run.h"
+
+#include <memory>
+
+#include "cli/cli_session.h"
+#include "cli/serial_file_guard.h"
+#include "cli/transcript_output.h"
+#include "device/access_route.h"
+#include "platform/linux/linux_host_port.h"
+#include "platform/linux/node_access.h"
+#include "platform/linux/sense_text.h"
+#include "platform/sim/sim_pass_through.h"
+
+namespace updater {
+namespace {
+
+constexpr std::string_view kProgramName = "updater-cli";
+
+/// The names the simulated machine gives the program's requests, by their
+/// command blocks' leading bytes, so that a trace reads alike on both.
+struct RequestNameRow {
+  Byte opcode;
+  int secondByte;  // -1: any
+  const char* name;
+};
+
+constexpr RequestNameRow kRequestNames[] = {
+    {0x12, -1, "inquiry"},         {0x06, 0x05, "deviceIdentify"}, {0xFF, 0x13, "driverIdentify13"},
+    {0xFF, 0x03, "driverIdentify03"}, {0x06, 0xBF, "jumpToIsp"},   {0x06, 0xB0, "getIspStatus"},
+    {0x06, 0xB1, "sendIspData"},   {0x06, 0xB2, "sendIspData"},
+};
+
+const char* requestName(ConstBytes cdb) {
+  for (const RequestNameRow& row : kRequestNames) {
+    if (cdb.size() >= 2 && cdb[0] == row.opcode && (row.secondByte < 0 || cdb[1] == row.secondByte)) return row.name;
+  }
+  return "scsi";
+}
+
+int readerNumber(const LinuxHostPort& port, const HostUnit& unit) {
+  const auto& readers = port.readers();
+  for (std::size_t i = 0; i < readers.size(); ++i) {
+    for (const HostUnit& candidate : readers[i].units) {
+      if (&candidate == &unit) return static_cast<int>(i) + 1;
+    }
+  }
+  return 0;
+}
+
+/// Each request as an io event of the trace; the text says why it failed,
+/// or what the sense data of a check condition means.
+void traceRequests(LinuxHostPort& port, Transcript& transcript) {
+  port.traceRequest = [&port, &transcript](const CarriedRequest& request) {
+    TranscriptEvent event;
+    event.kind = EventKind::Io;
+    event.route = routeName(AccessRoute::PassThrough);
+    event.reader = readerNumber(port, request.unit);
+    event.name = requestName(request.cdb);
+    event.cdb = hexDigits(request.cdb);
+    event.length = request.dataLength;
+    event.ok = request.carried && request.scsiStatus == 0;
+    event.text = request.carried ? senseText(request.sense) : std::string(request.failure);
+    transcript.add(std::move(event));
+  };
+}
+
+int usageError(const CliStreams& streams, const std::string& text) {
+  streams.err << kProgramName << ": " << text << '\n';
+  return kExitUsage;
+}
+
+}  // namespace
+
+int runOnHost(const CliOptions& options, const CliStreams& streams, const HostAccess& access) {
+  SystemScsiGeneric kernel;
+  ScsiGeneric& scsiGeneric = access.scsiGeneric != nullptr ? *access.scsiGeneric : kernel;
+  std::vector<HostReader> readers = scanUsbReaders(access.sysfsRoot);
+  if (const auto refused = inaccessibleNode(readers, scsiGeneric, access.deviceFolder)) {
+    return usageError(streams, *refused);
+  }
+
+  Transcript transcript;
+  transcript.keepTrace = options.trace;
+  TranscriptOutput output(streams, options.json, true);
+  transcript.onEvent = [&output](const TranscriptEvent& event) { output.write(event); };
+  LinuxHostPort port(std::move(readers), scsiGeneric, access.system.value_or(linuxHostSystem()),
+                     access.deviceFolder);
+  if (options.trace) traceRequests(port, transcript);
+  port.console = [&transcript](std::string_view line) {
+    TranscriptEvent event;
+    event.kind = EventKind::Console;
+    event.text = std::string(line);
+    transcript.add(std::move(event));
+  };
+
+  const SerialFileGuard serialFile(options.workingDirectory);
+  auto session = std::make_unique<CliSession>(port, transcript, options.workingDirectory);
+  const SessionOutcome outcome = runSession(*session, options.actions);
+  if (outcome.refusedChoice) {
+    std::string text = *outcome.refusedChoice;
+    if (!serialFile.restore(port, session->program.serialCounter)) {
+      text += "; SERIAL.TXT could not be put back as it was";
+    }
+    return usageError(streams, text);
+  }
+  output.end(summariseRun(session->program, port.openHandleCount()));
+  return outcome.started ? kExitDone : kExitNotDone;
+}
+
+}  // namespace updater
