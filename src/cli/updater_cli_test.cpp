@@ -386,6 +386,31 @@ TEST(UpdaterCliHost, WithoutReadersEveryTextIsXpsButTheSystemsName) {
   EXPECT_EQ(host.out, expected);
 }
 
+// A simulated machine can be a Linux host too: the units carry device names
+// in place of drive letters, and any reader may be selected. (Readers are
+// told apart by their serial numbers.)
+TEST(UpdaterCliHost, SimulatedHostNamesUnitsByDeviceAndProgramsTheSelectedReader) {
+  DemoDirectory demo;
+  const std::string reader = R"({"inquiry": {"vendor": "Generic", "product": "USB Card Reader"},
+      "hwRevision": "40 23 41", "fwRevisionOrg": "01 03 7b 1c", "compareSkips": [[4102, 208], [4422, 26]], )";
+  const std::string machine = writeMachineFile(
+      demo.directory, R"({"host": {"name": "Linux", "release": "6.1.0-test"}, "drives": "", "readers": [)" + reader +
+                          R"("serial": "1", "letters": "C", "unitNames": ["sda"]}, )" + reader +
+                          R"("serial": "2", "letters": "DE", "unitNames": ["sdb", "sdc"]}]})");
+  const std::string out = (demo.directory.path() / "out").string();
+  const CliRun run = runCli({"--machine", machine, "--workdir", demo.path(), "--dump-firmware", out, "getinfo",
+                             "device=2", "ispena", "isp", "verify"});
+  ASSERT_EQ(run.status, kExitDone) << run.err;
+  EXPECT_NE(run.out.find("| OS            : Linux 6.1.0-test\n"), std::string::npos);
+  EXPECT_NE(run.out.find("device name   : USB Card Reader [sda] \n"), std::string::npos);
+  EXPECT_NE(run.out.find("=== device=2: choose \"2\" in \"Device Sel\"\nDevice Sel    : 1 [2]\nreport area:"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("device name   : USB Card Reader [sdb] [sdc] \n"), std::string::npos);
+  EXPECT_NE(run.out.find("tally          : success 0x1, error 0x0, total 0x1\n"), std::string::npos);
+  EXPECT_EQ(demo.directory.readFile("out/reader-1.bin"), "");
+  EXPECT_EQ(demo.directory.readFile("out/reader-2.bin").size(), 32000u);
+}
+
 TEST(UpdaterCliHost, ANodeThatDoesNotOpenIsOneLineAndNothingRuns) {
   DemoDirectory demo;
   FakeSysfs sysfs;

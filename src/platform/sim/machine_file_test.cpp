@@ -145,12 +145,13 @@ TEST_F(MachineFileTest, EveryOtherFieldIsRead) {
   for (int i = 0; i < 528; ++i) identify += "5a ";
   const std::string text = R"({
     "windows": {"nt": false, "major": 4, "minor": 90},
+    "host": {"name": "Linux", "release": "6.1.0-28-amd64"},
     "drives": "cd",
     "selfDrivers": ["UDSKIO", "KV20DISK"],
     "selfDriverDeviceCount": 200,
     "aspi": "badStatus",
     "readers": [
-      {"letters": "G", "units": 2, "msRevision": "10AB", "msLoaderRevision": "LD",
+      {"letters": "G", "unitNames": ["sdb"], "units": 2, "msRevision": "10AB", "msLoaderRevision": "LD",
        "identifyInquiry": {"product": "Other"}, "usb20FwRevision": "0102030405060708", "fwRevisionOrg": "a1b2c3d4",
        "msFirmware": "ms.bin",
        "answers": {"jump": ["9c"], "program": ["a5"], "msJump": ["9C"], "msTransfer": ["33", "a5"], "msBack": []},
@@ -165,12 +166,15 @@ TEST_F(MachineFileTest, EveryOtherFieldIsRead) {
   ASSERT_TRUE(result.machine) << result.error;
   const MachineDescription& machine = *result.machine;
   EXPECT_EQ(versionWord(machine.windows), 0x80005A04u);
+  EXPECT_EQ(machine.host.name, "Linux");
+  EXPECT_EQ(machine.host.release, "6.1.0-28-amd64");
   EXPECT_EQ(machine.drives, "CD");
   EXPECT_EQ(machine.selfDrivers, (std::vector<std::string>{"UDSKIO", "KV20DISK"}));
   EXPECT_EQ(machine.selfDriverDeviceCount, 200);
   EXPECT_EQ(machine.aspi, AspiLayerState::BadStatus);
   const ReaderDescription& first = machine.readers.at(0);
   EXPECT_EQ(first.units, 2);
+  EXPECT_EQ(first.unitNames, std::vector<std::string>{"sdb"});
   EXPECT_EQ(first.msRevision, "10AB");
   EXPECT_EQ(first.msLoaderRevision, "LD");
   ASSERT_TRUE(first.identifyInquiry);
@@ -254,6 +258,11 @@ TEST_F(MachineFileTest, RejectedMachineFilesNameTheFieldAndItsPath) {
       {"date shape", R"({"date": "2007-1-25"})", "date: expected a date \"YYYY-MM-DD\""},
       {"date not in the calendar", R"({"date": "2007-02-29"})", "date: \"2007-02-29\" is not a calendar date"},
       {"drive not a letter", R"({"drives": "C1"})", "drives: '1' is not a drive letter"},
+      {"host without a name", R"({"host": {"release": "6.1"}})", "host.name: missing"},
+      {"unit name not a device name", R"({"readers": [{"letters": "E", "unitNames": ["../sda"]}]})",
+       "readers[0].unitNames[0]: expected a device name such as \"sdb\""},
+      {"unit names not one per letter", R"({"readers": [{"letters": "EF", "unitNames": ["sdb"]}]})",
+       "readers[0].unitNames: expected one name per drive letter"},
       {"drive letter twice", R"({"drives": "CDc"})", "drives: drive letter C given twice"},
       {"letter on a drive and a reader", R"({"drives": "CE", "readers": [{"letters": "E"}]})",
        "readers[0].letters: drive letter E is already in drives"},
