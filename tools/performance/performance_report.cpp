@@ -48,6 +48,7 @@ constexpr RouteBenchmark kRouteBenchmarks[] = {
     {"SelfDriverPort", "BM_PortDriverProgramFirmware64K"},
     {"SelfDriverDynamic", "BM_DynamicDriverProgramFirmware64K"},
     {"Aspi", "BM_AspiProgramFirmware64K"},
+    {"PassThrough on a Linux host (SG_IO)", "BM_HostProgramFirmware64K"},
 };
 
 std::optional<double> counter(const Json& run, const char* key) {

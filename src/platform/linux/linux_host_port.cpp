@@ -88,6 +88,7 @@ LinuxHostPort::LinuxHostPort(std::vector<HostReader> readers, ScsiGeneric& scsiG
     for (const HostUnit& unit : reader.units) {
       if (letter > 'Z') return;  // more units than letters: the rest stay unseen
       unitAtLetter_[static_cast<std::size_t>(letter - 'A')] = &unit;
+      nodeAtLetter_[static_cast<std::size_t>(letter - 'A')] = (deviceFolder_ / unit.genericName).string();
       ++letter;
     }
   }
@@ -147,7 +148,7 @@ HandleValue LinuxHostPort::createFile(std::string_view name, std::uint32_t, std:
   const auto freeSlot =
       std::find_if(openNodes_.begin(), openNodes_.end(), [](const OpenNode& node) { return node.descriptor < 0; });
   if (freeSlot == openNodes_.end()) return HandleValue::Invalid;
-  const int descriptor = scsiGeneric_.open((deviceFolder_ / unit->genericName).string());
+  const int descriptor = scsiGeneric_.open(nodeAtLetter_[static_cast<std::size_t>(*letter - 'A')]);
   if (descriptor < 0) return HandleValue::Invalid;
   *freeSlot = OpenNode{descriptor, unit};
   return static_cast<HandleValue>(static_cast<std::uintptr_t>(freeSlot - openNodes_.begin()) + 1);

@@ -94,6 +94,9 @@ class LinuxHostPort final : public Port {
   std::vector<HostReader> readers_;
   /// The unit at each letter, 'A' first; none where no unit is.
   std::array<const HostUnit*, 26> unitAtLetter_{};
+  /// The path of the SCSI generic node at each letter, made once so that
+  /// opening a unit allocates nothing.
+  std::array<std::string, 26> nodeAtLetter_{};
   ScsiGeneric& scsiGeneric_;
   HostSystem system_;
   std::filesystem::path deviceFolder_;
