@@ -73,7 +73,8 @@ int usageError(const CliStreams& streams, const std::string& text) {
 
 int runOnHost(const CliOptions& options, const CliStreams& streams, const HostAccess& access) {
   SystemScsiGeneric kernel;
-  ScsiGeneric& scsiGeneric = access.scsiGeneric != nullptr ? *access.scsiGeneric : kernel;
+  ScsiGeneric* given = access.scsiGeneric;
+  ScsiGeneric& scsiGeneric = given != nullptr ? *given : static_cast<ScsiGeneric&>(kernel);
   std::vector<HostReader> readers = scanUsbReaders(access.sysfsRoot);
   if (const auto refused = inaccessibleNode(readers, scsiGeneric, access.deviceFolder)) {
     return usageError(streams, *refused);

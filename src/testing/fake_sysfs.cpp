@@ -22,7 +22,7 @@ FakeSysfs::~FakeSysfs() {
 }
 
 fs::path FakeSysfs::usbDevice(const std::string& path, const std::string& vendorId, const std::string& productId) {
-  const fs::path device = root_ / "devices" / path;
+  fs::path device = root_ / "devices" / path;
   fs::create_directories(device);
   writeAttribute(device / "idVendor", vendorId);
   writeAttribute(device / "idProduct", productId);
@@ -33,7 +33,7 @@ fs::path FakeSysfs::usbDevice(const std::string& path, const std::string& vendor
 }
 
 fs::path FakeSysfs::interface(const fs::path& device, const std::string& name, const std::string& interfaceClass) {
-  const fs::path dir = device / name;
+  fs::path dir = device / name;
   fs::create_directories(dir);
   writeAttribute(dir / "bInterfaceClass", interfaceClass);
   return dir;

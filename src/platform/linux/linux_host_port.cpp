@@ -206,9 +206,9 @@ DeviceIoResult LinuxHostPort::carry(OpenNode& node, ConstBytes input, Bytes outp
   if (traceRequest) {
     char failure[96] = "";
     if (error != 0) {
-      std::snprintf(failure, sizeof failure, "SG_IO: %s", std::strerror(-error));
+      (void)std::snprintf(failure, sizeof failure, "SG_IO: %s", std::strerror(-error));
     } else if (!carried) {
-      std::snprintf(failure, sizeof failure, "host status 0x%02x, driver status 0x%02x", header.host_status,
+      (void)std::snprintf(failure, sizeof failure, "host status 0x%02x, driver status 0x%02x", header.host_status,
                     header.driver_status);
     }
     const std::size_t senseBytes = carried ? std::min<std::size_t>(header.sb_len_wr, request->senseLength) : 0;
