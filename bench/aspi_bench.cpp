@@ -69,9 +69,7 @@ void BM_AspiProgramFirmware64K(benchmark::State& state) {
   QuietStatusView statusView;
   Program program(port, mainView, statusView);
   program.deviceTable.entries[0].inUse = 1;
-  const auto image = testImage(65535);
-  std::copy(image.begin(), image.end(), program.firmwareImage.image.begin());
-  program.statusLog.reserve(1 << 20);
+  prepareProgrammingRuns(program);
   AspiRoute aspi(port);
   RouteRun route(aspi, program.deviceTable, program.selectedDriverName);
 

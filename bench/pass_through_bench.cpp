@@ -47,12 +47,8 @@ void BM_PassThroughProgramFirmware64K(benchmark::State& state) {
   QuietMainView mainView;
   QuietStatusView statusView;
   Program program(port, mainView, statusView);
-  program.deviceTable.entries[0].inUse = 1;
-  program.deviceTable.entries[0].letterCount = 1;
-  program.deviceTable.entries[0].driveLetters[0] = 'E';
-  const auto image = testImage(65535);
-  std::copy(image.begin(), image.end(), program.firmwareImage.image.begin());
-  program.statusLog.reserve(1 << 20);
+  selectReaderAt(program, 'E');
+  prepareProgrammingRuns(program);
   PassThroughRoute passThrough(port);
   RouteRun route(passThrough, program.deviceTable, program.selectedDriverName);
 

@@ -67,9 +67,7 @@ void programFirmware64K(benchmark::State& state, AccessRoute id) {
   QuietStatusView statusView;
   Program program(port, mainView, statusView);
   program.selectedDriverName = "UDSKIO.SYS";
-  const auto image = testImage(65535);
-  std::copy(image.begin(), image.end(), program.firmwareImage.image.begin());
-  program.statusLog.reserve(1 << 20);
+  prepareProgrammingRuns(program);
   RouteSet routes(port);
   Route& driver = routes.route(id);
   RouteRun route(driver, program.deviceTable, program.selectedDriverName);

@@ -14,8 +14,6 @@
 namespace updater {
 namespace {
 
-constexpr std::string_view kProgramName = "updater-cli";
-
 /// The names the simulated machine gives the program's requests, by their
 /// command blocks' leading bytes, so that a trace reads alike on both.
 struct RequestNameRow {
@@ -37,24 +35,14 @@ const char* requestName(ConstBytes cdb) {
   return "scsi";
 }
 
-int readerNumber(const LinuxHostPort& port, const HostUnit& unit) {
-  const auto& readers = port.readers();
-  for (std::size_t i = 0; i < readers.size(); ++i) {
-    for (const HostUnit& candidate : readers[i].units) {
-      if (&candidate == &unit) return static_cast<int>(i) + 1;
-    }
-  }
-  return 0;
-}
-
 /// Each request as an io event of the trace; the text says why it failed,
 /// or what the sense data of a check condition means.
 void traceRequests(LinuxHostPort& port, Transcript& transcript) {
-  port.traceRequest = [&port, &transcript](const CarriedRequest& request) {
+  port.traceRequest = [&transcript](const CarriedRequest& request) {
     TranscriptEvent event;
     event.kind = EventKind::Io;
     event.route = routeName(AccessRoute::PassThrough);
-    event.reader = readerNumber(port, request.unit);
+    event.reader = request.readerNumber;
     event.name = requestName(request.cdb);
     event.cdb = hexDigits(request.cdb);
     event.length = request.dataLength;
@@ -62,11 +50,6 @@ void traceRequests(LinuxHostPort& port, Transcript& transcript) {
     event.text = request.carried ? senseText(request.sense) : std::string(request.failure);
     transcript.add(std::move(event));
   };
-}
-
-int usageError(const CliStreams& streams, const std::string& text) {
-  streams.err << kProgramName << ": " << text << '\n';
-  return kExitUsage;
 }
 
 }  // namespace
@@ -77,7 +60,7 @@ int runOnHost(const CliOptions& options, const CliStreams& streams, const HostAc
   ScsiGeneric& scsiGeneric = given != nullptr ? *given : static_cast<ScsiGeneric&>(kernel);
   std::vector<HostReader> readers = scanUsbReaders(access.sysfsRoot);
   if (const auto refused = inaccessibleNode(readers, scsiGeneric, access.deviceFolder)) {
-    return usageError(streams, *refused);
+    return usageError(streams.err, *refused);
   }
 
   Transcript transcript;
@@ -87,22 +70,14 @@ int runOnHost(const CliOptions& options, const CliStreams& streams, const HostAc
   LinuxHostPort port(std::move(readers), scsiGeneric, access.system.value_or(linuxHostSystem()),
                      access.deviceFolder);
   if (options.trace) traceRequests(port, transcript);
-  port.console = [&transcript](std::string_view line) {
-    TranscriptEvent event;
-    event.kind = EventKind::Console;
-    event.text = std::string(line);
-    transcript.add(std::move(event));
-  };
+  port.console = [&transcript](std::string_view line) { transcript.add(consoleEvent(line)); };
 
   const SerialFileGuard serialFile(options.workingDirectory);
   auto session = std::make_unique<CliSession>(port, transcript, options.workingDirectory);
   const SessionOutcome outcome = runSession(*session, options.actions);
   if (outcome.refusedChoice) {
-    std::string text = *outcome.refusedChoice;
-    if (!serialFile.restore(port, session->program.serialCounter)) {
-      text += "; SERIAL.TXT could not be put back as it was";
-    }
-    return usageError(streams, text);
+    return usageError(streams.err,
+                      serialFile.restoreAfterRefusal(port, session->program.serialCounter, *outcome.refusedChoice));
   }
   output.end(summariseRun(session->program, port.openHandleCount()));
   return outcome.started ? kExitDone : kExitNotDone;

@@ -44,4 +44,9 @@ bool SerialFileGuard::restore(Port& port, const SerialCounter& counter) const {
   return replaceFile(path_, *contents_);
 }
 
+std::string SerialFileGuard::restoreAfterRefusal(Port& port, const SerialCounter& counter, std::string why) const {
+  if (!restore(port, counter)) why += "; SERIAL.TXT could not be put back as it was";
+  return why;
+}
+
 }  // namespace updater

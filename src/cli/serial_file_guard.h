@@ -30,6 +30,11 @@ class SerialFileGuard {
   /// holds something else, which is left as it is.
   bool restore(Port& port, const SerialCounter& counter) const;
 
+  /// After a refused choice: puts the file back (restore) and gives the
+  /// usage error's line, `why`, which then also says when the file could
+  /// not be put back.
+  std::string restoreAfterRefusal(Port& port, const SerialCounter& counter, std::string why) const;
+
  private:
   std::filesystem::path directory_;
   std::filesystem::path path_;

@@ -18,12 +18,6 @@
 namespace updater {
 namespace {
 
-constexpr std::string_view kProgramName = "updater-cli";
-
-int usageError(std::ostream& err, const std::string& text) {
-  err << kProgramName << ": " << text << '\n';
-  return kExitUsage;
-}
 
 struct MachineResult {
   std::optional<MachineDescription> machine;
@@ -73,11 +67,8 @@ int runOnSimulatedMachine(const CliOptions& options, const CliStreams& streams) 
   auto session = std::make_unique<CliSession>(*simMachine, *transcript, options.workingDirectory);
   const SessionOutcome outcome = runSession(*session, options.actions);
   if (outcome.refusedChoice) {
-    std::string text = *outcome.refusedChoice;
-    if (!serialFile.restore(*simMachine, session->program.serialCounter)) {
-      text += "; SERIAL.TXT could not be put back as it was";
-    }
-    return usageError(streams.err, text);
+    return usageError(streams.err, serialFile.restoreAfterRefusal(*simMachine, session->program.serialCounter,
+                                                                  *outcome.refusedChoice));
   }
 
   const std::string dumpError =
@@ -85,13 +76,18 @@ int runOnSimulatedMachine(const CliOptions& options, const CliStreams& streams) 
   writeTranscript(streams, options.json, transcript->events(),
                   summariseRun(session->program, simMachine->openHandleCount()));
   if (!dumpError.empty()) {
-    streams.err << kProgramName << ": --dump-firmware: " << dumpError << '\n';
+    streams.err << "updater-cli: --dump-firmware: " << dumpError << '\n';
     return kExitNotDone;
   }
   return outcome.started ? kExitDone : kExitNotDone;
 }
 
 }  // namespace
+
+int usageError(std::ostream& err, const std::string& text) {
+  err << "updater-cli: " << text << '\n';
+  return kExitUsage;
+}
 
 int runUpdaterCli(const std::vector<std::string>& arguments, CliStreams streams, const HostAccess& host) {
   const CommandLine commandLine = parseCommandLine(arguments);

@@ -37,6 +37,9 @@ struct CliStreams {
 
 struct HostAccess;
 
+/// Writes one line "updater-cli: TEXT" on `err`; returns kExitUsage.
+int usageError(std::ostream& err, const std::string& text);
+
 /// Runs updater-cli with `arguments` (without the program's name); with
 /// --host, on the readers `host` reaches.
 int runUpdaterCli(const std::vector<std::string>& arguments, CliStreams streams, const HostAccess& host);

@@ -83,13 +83,11 @@ LinuxHostPort::LinuxHostPort(std::vector<HostReader> readers, ScsiGeneric& scsiG
       scsiGeneric_(scsiGeneric),
       system_(std::move(system)),
       deviceFolder_(std::move(deviceFolder)) {
-  char letter = kFirstUnitLetter;
-  for (const HostReader& reader : readers_) {
-    for (const HostUnit& unit : reader.units) {
-      if (letter > 'Z') return;  // more units than letters: the rest stay unseen
-      unitAtLetter_[static_cast<std::size_t>(letter - 'A')] = &unit;
-      nodeAtLetter_[static_cast<std::size_t>(letter - 'A')] = (deviceFolder_ / unit.genericName).string();
-      ++letter;
+  auto at = letters_.begin() + (kFirstUnitLetter - 'A');
+  for (std::size_t reader = 0; reader < readers_.size(); ++reader) {
+    for (const HostUnit& unit : readers_[reader].units) {
+      if (at == letters_.end()) return;  // more units than letters: the rest stay unseen
+      *at++ = LetterUnit{&unit, static_cast<int>(reader) + 1, (deviceFolder_ / unit.genericName).string()};
     }
   }
 }
@@ -102,7 +100,7 @@ LinuxHostPort::~LinuxHostPort() {
 
 const HostUnit* LinuxHostPort::unitAt(char letter) const {
   if (letter < 'A' || letter > 'Z') return nullptr;
-  return unitAtLetter_[static_cast<std::size_t>(letter - 'A')];
+  return letters_[static_cast<std::size_t>(letter - 'A')].unit;
 }
 
 std::size_t LinuxHostPort::openHandleCount() const {
@@ -129,8 +127,8 @@ void LinuxHostPort::consoleLine(std::string_view line) {
 
 std::uint32_t LinuxHostPort::logicalDrives() {
   std::uint32_t mask = 0;
-  for (std::size_t i = 0; i < unitAtLetter_.size(); ++i) {
-    if (unitAtLetter_[i] != nullptr) mask |= 1u << i;
+  for (std::size_t i = 0; i < letters_.size(); ++i) {
+    if (letters_[i].unit != nullptr) mask |= 1u << i;
   }
   return mask;
 }
@@ -143,14 +141,14 @@ std::string LinuxHostPort::driveName(char letter) {
 HandleValue LinuxHostPort::createFile(std::string_view name, std::uint32_t, std::uint32_t, std::uint32_t,
                                       std::uint32_t) {
   const std::optional<char> letter = driveLetterOf(name);
-  const HostUnit* unit = letter ? unitAt(*letter) : nullptr;
-  if (unit == nullptr) return HandleValue::Invalid;
+  if (!letter || unitAt(*letter) == nullptr) return HandleValue::Invalid;
+  const LetterUnit& at = letters_[static_cast<std::size_t>(*letter - 'A')];
   const auto freeSlot =
       std::find_if(openNodes_.begin(), openNodes_.end(), [](const OpenNode& node) { return node.descriptor < 0; });
   if (freeSlot == openNodes_.end()) return HandleValue::Invalid;
-  const int descriptor = scsiGeneric_.open(nodeAtLetter_[static_cast<std::size_t>(*letter - 'A')]);
+  const int descriptor = scsiGeneric_.open(at.node);
   if (descriptor < 0) return HandleValue::Invalid;
-  *freeSlot = OpenNode{descriptor, unit};
+  *freeSlot = OpenNode{descriptor, &at};
   return static_cast<HandleValue>(static_cast<std::uintptr_t>(freeSlot - openNodes_.begin()) + 1);
 }
 
@@ -212,7 +210,7 @@ DeviceIoResult LinuxHostPort::carry(OpenNode& node, ConstBytes input, Bytes outp
                     header.driver_status);
     }
     const std::size_t senseBytes = carried ? std::min<std::size_t>(header.sb_len_wr, request->senseLength) : 0;
-    traceRequest(CarriedRequest{*node.unit, input.subspan(spt::kCdb, request->cdbLength), request->dataLength,
+    traceRequest(CarriedRequest{*node.at->unit, node.at->readerNumber, input.subspan(spt::kCdb, request->cdbLength), request->dataLength,
                                 carried, static_cast<Byte>(header.status),
                                 ConstBytes(output).subspan(request->senseOffset, senseBytes), failure});
   }

@@ -22,6 +22,8 @@ namespace updater {
 /// One request as it crossed the SCSI generic driver, for a trace.
 struct CarriedRequest {
   const HostUnit& unit;
+  /// The unit's reader, 1-based in the order the port was given them.
+  int readerNumber = 0;
   ConstBytes cdb;
   std::uint32_t dataLength = 0;
   /// The request reached the device and came back: its status is the
@@ -47,7 +49,6 @@ class LinuxHostPort final : public Port {
   /// Where console lines go; none: nowhere.
   std::function<void(std::string_view)> console;
 
-  const std::vector<HostReader>& readers() const { return readers_; }
   /// The unit shown at `letter`; none when no unit is there.
   const HostUnit* unitAt(char letter) const;
   std::size_t openHandleCount() const;
@@ -81,9 +82,16 @@ class LinuxHostPort final : public Port {
   bool unlockFile(FileLockValue lock) override;
 
  private:
+  /// What stands at one drive letter: made once, so that opening a unit
+  /// allocates nothing.
+  struct LetterUnit {
+    const HostUnit* unit = nullptr;  // none: no unit at the letter
+    int readerNumber = 0;
+    std::string node;  // the SCSI generic node's path
+  };
   struct OpenNode {
     int descriptor = -1;  // -1: the slot is free
-    const HostUnit* unit = nullptr;
+    const LetterUnit* at = nullptr;
   };
   /// Handles are 1 + the slot's index.
   static constexpr std::size_t kOpenNodeSlots = 32;
@@ -92,11 +100,8 @@ class LinuxHostPort final : public Port {
   DeviceIoResult carry(OpenNode& node, ConstBytes input, Bytes output);
 
   std::vector<HostReader> readers_;
-  /// The unit at each letter, 'A' first; none where no unit is.
-  std::array<const HostUnit*, 26> unitAtLetter_{};
-  /// The path of the SCSI generic node at each letter, made once so that
-  /// opening a unit allocates nothing.
-  std::array<std::string, 26> nodeAtLetter_{};
+  /// The unit at each letter, 'A' first.
+  std::array<LetterUnit, 26> letters_{};
   ScsiGeneric& scsiGeneric_;
   HostSystem system_;
   std::filesystem::path deviceFolder_;

@@ -118,7 +118,7 @@ TEST_F(HostPortTest, TransportFailuresFailTheRequestAndCheckConditionReachesTheC
 TEST_F(HostPortTest, TraceNamesTheUnitTheStatusAndTheFailure) {
   std::vector<std::string> lines;
   port.traceRequest = [&lines](const CarriedRequest& request) {
-    lines.push_back(request.unit.displayName() + (request.carried ? " carried" : " failed") + " status " +
+    lines.push_back("reader " + std::to_string(request.readerNumber) + " " + request.unit.displayName() + (request.carried ? " carried" : " failed") + " status " +
                     std::to_string(request.scsiStatus) + " sense " + std::to_string(request.sense.size()) + " " +
                     std::string(request.failure));
   };
@@ -130,8 +130,8 @@ TEST_F(HostPortTest, TraceNamesTheUnitTheStatusAndTheFailure) {
   drive.inquiry(0, inquiry);
   sg.error = -ENODEV;
   drive.inquiry(0, inquiry);
-  EXPECT_EQ(lines, (std::vector<std::string>{"sg3 carried status 2 sense 14 ",
-                                             "sg3 failed status 2 sense 0 SG_IO: No such device"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"reader 2 sg3 carried status 2 sense 14 ",
+                                             "reader 2 sg3 failed status 2 sense 0 SG_IO: No such device"}));
 }
 
 TEST(SenseText, DecodesKeyAndAdditionalCode) {

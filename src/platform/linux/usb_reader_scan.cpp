@@ -74,8 +74,8 @@ struct FoundUnit {
   HostUnit unit;
 };
 
-/// The unit of SCSI generic node `genericName`, when it sits below a USB
-/// mass-storage interface.
+/// The unit of the SCSI generic node at `classEntry` (class/scsi_generic/sgN),
+/// when it sits below a USB mass-storage interface.
 std::optional<FoundUnit> usbUnit(const fs::path& classEntry) {
   std::error_code error;
   const fs::path scsiDevice = fs::canonical(classEntry / "device", error);

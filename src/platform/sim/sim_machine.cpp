@@ -132,12 +132,7 @@ void SimMachine::sleep(std::uint32_t milliseconds) {
   aspiPosting_.runUntil(elapsedMs_);
 }
 
-void SimMachine::consoleLine(std::string_view line) {
-  TranscriptEvent event;
-  event.kind = EventKind::Console;
-  event.text = line;
-  transcript_.add(std::move(event));
-}
+void SimMachine::consoleLine(std::string_view line) { transcript_.add(consoleEvent(line)); }
 
 std::vector<TranscriptEvent> SimMachine::requests(std::string_view command) const {
   std::vector<TranscriptEvent> matching;

@@ -4,6 +4,13 @@
 
 namespace updater {
 
+TranscriptEvent consoleEvent(std::string_view line) {
+  TranscriptEvent event;
+  event.kind = EventKind::Console;
+  event.text = line;
+  return event;
+}
+
 void Transcript::add(TranscriptEvent event) {
   const bool isTrace = event.kind == EventKind::Io || event.kind == EventKind::Sleep;
   if (isTrace && !keepTrace) return;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/main_view.h"
@@ -46,6 +47,9 @@ struct TranscriptEvent {
   bool ok = false;
   int status = -1;  // io of getIspStatus: the answer byte; -1 otherwise
 };
+
+/// A line the program wrote to its console.
+TranscriptEvent consoleEvent(std::string_view line);
 
 class Transcript {
  public:
