@@ -25,7 +25,7 @@ void require(bool condition) {
 
 std::string loadAndSummarise(ProgramHarness& harness, const DeviceTxt& file) {
   harness.transcript.clear();
-  loadUserIspDataFrom(*harness.program, file, SystemInformation{1, false, "KVDKPDRV.PDR"});
+  loadUserIspDataFrom(*harness.program, file, SystemInformation{1, false, "KVDKPDRV.PDR", ""});
   const auto boxes = harness.messageBoxes();
   require(boxes.size() == 1);
   require(boxes.back().caption == kUserIspDataCaption);
