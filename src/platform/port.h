@@ -302,8 +302,9 @@ class Port : public Clock {
 
   /// Whether the file at `path` may not be written: its permission bits
   /// grant nobody a write, or not this process (POSIX); it has the
-  /// read-only attribute (Windows). A link is followed. False when nothing
-  /// is there. Never changes anything.
+  /// read-only attribute (Windows). On POSIX a link is followed; Windows
+  /// reads the attribute of the name itself. False when nothing is there.
+  /// Never changes anything.
   virtual bool isReadOnlyFile(const std::filesystem::path& path) = 0;
 };
 
