@@ -2,9 +2,11 @@
 
 // A platform that keeps nothing: a virtual clock and views that only count,
 // so that a benchmark measures the program and not the recording. File
-// locks are the host's own, a cost every real run pays.
+// locks and the files the program writes are the host's own, a cost every
+// real run pays.
 
 #include "platform/file_lock.h"
+#include "platform/host_file.h"
 #include "platform/main_view.h"
 #include "platform/port.h"
 #include "platform/status_view.h"
@@ -40,6 +42,16 @@ class QuietPort : public Port {
   std::uint32_t sendAspi32Command(EntryPointValue, Bytes, AspiPostingRoutine&) override { return 0; }
   FileLockResult lockFile(const std::filesystem::path& path) override { return lockHostFile(path); }
   bool unlockFile(FileLockValue lock) override { return unlockHostFile(lock); }
+  NewFileResult createNewFile(const std::filesystem::path& path) override { return createNewHostFile(path); }
+  FileWriteResult writeFile(NewFileValue file, std::string_view data) override { return writeHostFile(file, data); }
+  bool flushFile(NewFileValue file) override { return flushHostFile(file); }
+  bool closeFile(NewFileValue file) override { return closeHostFile(file); }
+  bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    return renameHostFile(from, to);
+  }
+  bool removeFile(const std::filesystem::path& path) override { return removeHostFile(path); }
+  PathKind pathKind(const std::filesystem::path& path) override { return hostPathKind(path); }
+  bool isReadOnlyFile(const std::filesystem::path& path) override { return isReadOnlyHostFile(path); }
 };
 
 class QuietMainView : public MainView {

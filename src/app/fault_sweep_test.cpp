@@ -1,15 +1,18 @@
 // The fault sweep: every device request of every scenario (each route's scan,
 // programming and verify job, and the Memory Stick update) fails in turn, in
-// transport, by SCSI status, and by the reader vanishing just before it. The
-// rows are generated from a clean run of each scenario, whose failure plan
-// counts the requests of each command; those counts must be the ones written
-// down beside the step tables, and every entry of the step tables must have
-// its rows, so that no row goes missing unnoticed. After each run the
+// transport, by SCSI status, and by the reader vanishing just before it; and
+// every file call a scenario makes (the save of SERIAL.TXT) meets each fault
+// of its kind in turn: a failed create, write, flush, close or rename, a
+// short write, a full disk. The rows are generated from a clean run of each
+// scenario, whose failure plans count the requests of each command and the
+// file calls of each kind; those counts must be the ones written down beside
+// the step tables, and every entry of the step tables must have its rows, so
+// that no row goes missing unnoticed. After each run the
 // operator must have been told exactly what the step's failure calls for,
 // and nothing may be left behind: no visible or living status window, no
-// open handle, no loaded ASPI layer, a consistent tally, SERIAL.TXT
-// untouched unless the run succeeded, and a flash that holds the old image
-// or the new one.
+// open handle or file, no loaded ASPI layer, a consistent tally, SERIAL.TXT
+// untouched unless the run succeeded and no staging file of it, and a flash
+// that holds the old image or the new one.
 
 #include <gtest/gtest.h>
 
@@ -32,10 +35,11 @@ namespace {
 
 // --- Rows ----------------------------------------------------------------------------
 
-/// What a clean run of a scenario did: the requests it made, and what it
-/// left in the flash and in SERIAL.TXT.
+/// What a clean run of a scenario did: the requests and file calls it made,
+/// and what it left in the flash and in SERIAL.TXT.
 struct CleanRun {
   std::map<std::string, int> counts;
+  std::map<FileCall, int> fileCalls;
   std::vector<Byte> flash;
   std::vector<Byte> msFlash;
   std::string serialFile;
@@ -48,8 +52,8 @@ const CleanRun& cleanRun(const FaultScenario& scenario) {
   if (found != runs.end()) return found->second;
   FaultScenarioRun run(scenario);
   run.run();
-  CleanRun clean{run.reader().failures.counts(), run.reader().loader.flash, run.reader().msLoader.flash,
-                 run.serialFile()};
+  CleanRun clean{run.reader().failures.counts(), run.machine().fileFaults.counts(), run.reader().loader.flash,
+                 run.reader().msLoader.flash, run.serialFile()};
   return runs.emplace(name, std::move(clean)).first->second;
 }
 
@@ -94,6 +98,25 @@ std::vector<SweepRow> sweepRows() {
   return rows;
 }
 
+struct FileSweepRow {
+  FaultScenario scenario;
+  FileFault fault;
+  int occurrence;  // of the file calls of its kind
+};
+
+std::vector<FileSweepRow> fileSweepRows() {
+  std::vector<FileSweepRow> rows;
+  if (!sweepMayRun()) return rows;
+  for (const auto& scenario : faultScenarios()) {
+    for (const auto& [call, count] : cleanRun(scenario).fileCalls) {
+      for (int occurrence = 1; occurrence <= count; ++occurrence) {
+        for (const FileFault fault : faultsOf(call)) rows.push_back({scenario, fault, occurrence});
+      }
+    }
+  }
+  return rows;
+}
+
 std::string rowName(const ::testing::TestParamInfo<SweepRow>& info) {
   const SweepRow& row = info.param;
   return scenarioName(row.scenario) + '_' + row.command + '_' + std::to_string(row.occurrence) + '_' +
@@ -103,6 +126,17 @@ std::string rowName(const ::testing::TestParamInfo<SweepRow>& info) {
 void PrintTo(const SweepRow& row, std::ostream* out) {
   *out << scenarioName(row.scenario) << ": " << row.command << " #" << row.occurrence << ", "
        << kindName(row.kind);
+}
+
+std::string fileRowName(const ::testing::TestParamInfo<FileSweepRow>& info) {
+  const FileSweepRow& row = info.param;
+  return scenarioName(row.scenario) + '_' + fileCallName(callOf(row.fault)) + '_' + std::to_string(row.occurrence) +
+         '_' + fileFaultName(row.fault);
+}
+
+void PrintTo(const FileSweepRow& row, std::ostream* out) {
+  *out << scenarioName(row.scenario) << ": " << fileCallName(callOf(row.fault)) << " #" << row.occurrence << ", "
+       << fileFaultName(row.fault);
 }
 
 // --- The invariants ------------------------------------------------------------------
@@ -191,22 +225,24 @@ class FaultSweepCheck {
   void tally() {
     const IspTally& tally = run_.program().tally;
     EXPECT_EQ(tally.totalCount, tally.successCount + tally.errorCount);
-    const bool succeeded = job_ == SweepJob::Isp && report_ == Report::None;
+    const bool succeeded = job_ == SweepJob::Isp && programsTheReader(report_);
     EXPECT_EQ(tally.successCount, before_.successCount + (succeeded ? 1u : 0u));
     EXPECT_EQ(tally.errorCount, before_.errorCount + (job_ == SweepJob::Isp && countsAsError(report_) ? 1u : 0u));
   }
 
   // The flash holds the old image or the new one as the loader leaves it
   // (the clean run's); a success has written it, and only a success of the
-  // programming job advances SERIAL.TXT.
+  // programming job advances SERIAL.TXT, exactly as the clean run did. No
+  // staging file of the counter is ever left.
   void files() {
     const CleanRun& clean = cleanRun(run_.scenario());
     const bool succeeded = report_ == Report::None;
     const auto& flash = run_.reader().loader.flash;
     const auto oldFlash = sweep_files::firmwareImage();
+    EXPECT_FALSE(run_.serialStagingLeft()) << "a staging file of SERIAL.TXT is left";
     if (job_ == SweepJob::Isp) {
       EXPECT_TRUE(flash == oldFlash || flash == clean.flash) << "neither the old image nor the new one";
-      if (succeeded) {
+      if (programsTheReader(report_)) {
         EXPECT_EQ(flash, clean.flash);
         EXPECT_NE(flash, oldFlash) << "a success that wrote nothing";
       }
@@ -237,6 +273,7 @@ class FaultSweepCheck {
                             report_ != Report::ScanNotReady;
     EXPECT_EQ(machine.openHandleCount(), driverKept ? 1u : 0u);
     EXPECT_EQ(machine.openRegistryKeyCount(), 0u);
+    EXPECT_EQ(machine.openNewFileCount(), 0u);
     EXPECT_EQ(machine.loadedModuleCount(), 0);
     EXPECT_EQ(machine.pendingAspiPostings(), 0u);
     EXPECT_TRUE(machine.violations().empty()) << machine.violations().front();
@@ -290,6 +327,29 @@ INSTANTIATE_TEST_SUITE_P(Requests, FaultSweep, ::testing::ValuesIn(sweepRows()),
 // Without rows when the process runs other tests only.
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(FaultSweep);
 
+class FileFaultSweep : public ::testing::TestWithParam<FileSweepRow> {};
+
+TEST_P(FileFaultSweep, EachFailedFileCallIsReportedOnceAndLeavesTheCounterWhole) {
+  const FileSweepRow& row = GetParam();
+  const std::optional<Report> expected = reportForFileFault(row.scenario, row.fault, row.occurrence);
+  ASSERT_TRUE(expected) << "no expectation for this file call of " << scenarioName(row.scenario);
+  FaultScenarioRun run(row.scenario);
+  run.run({}, {{row.fault, row.occurrence}});
+  FaultSweepCheck(run, *expected, IspTally{}).all();
+
+  // Nothing the fault leaves may stand in the way of the next press: the
+  // next save goes through, from the counter the file still holds.
+  if (*expected != Report::None) {
+    const IspTally before = run.program().tally;
+    run.run();
+    FaultSweepCheck(run, Report::None, before).all();
+  }
+  expectNothingOpenAfterClose(run);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileCalls, FileFaultSweep, ::testing::ValuesIn(fileSweepRows()), fileRowName);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(FileFaultSweep);
+
 class FaultSweepCleanRun : public ::testing::TestWithParam<FaultScenario> {};
 
 TEST_P(FaultSweepCleanRun, GoesThroughAndLeavesNothingBehind) {
@@ -335,6 +395,37 @@ TEST_P(FaultSweepRows, EveryStepEntryHasItsRows) {
     });
     EXPECT_EQ(count, 3) << name << ": the step \"" << entry.command << "\" #" << entry.occurrence << " has "
                         << count << " of its 3 rows, one per failure kind: a clean run does not make that request";
+  }
+}
+
+TEST_P(FaultSweepRows, CleanRunMakesTheFileCallsWrittenDown) {
+  const FaultScenario& scenario = GetParam();
+  const std::map<FileCall, int>& made = cleanRun(scenario).fileCalls;
+  const std::map<FileCall, int> written = cleanRunFileCalls(scenario);
+  std::map<FileCall, int> all = written;
+  all.insert(made.begin(), made.end());
+  for (const auto& [call, ignored] : all) {
+    const auto madeCount = made.find(call);
+    const auto writtenCount = written.find(call);
+    const int madeCalls = madeCount == made.end() ? 0 : madeCount->second;
+    const int writtenCalls = writtenCount == written.end() ? 0 : writtenCount->second;
+    EXPECT_EQ(madeCalls, writtenCalls) << scenarioName(scenario) << ": a clean run makes " << madeCalls << " \""
+                                       << fileCallName(call) << "\" call(s), the table of clean-run file calls says "
+                                       << writtenCalls;
+  }
+}
+
+TEST_P(FaultSweepRows, EveryFileStepEntryHasItsRow) {
+  const FaultScenario& scenario = GetParam();
+  const std::string name = scenarioName(scenario);
+  const std::vector<FileSweepRow> rows = fileSweepRows();
+  for (const FileStepEntry& entry : fileStepEntries(scenario)) {
+    const auto count = std::count_if(rows.begin(), rows.end(), [&](const FileSweepRow& row) {
+      return scenarioName(row.scenario) == name && row.fault == entry.fault && row.occurrence == entry.occurrence;
+    });
+    EXPECT_EQ(count, 1) << name << ": the file step " << fileFaultName(entry.fault) << " at \""
+                        << fileCallName(callOf(entry.fault)) << "\" #" << entry.occurrence
+                        << " has no row: a clean run does not make that file call";
   }
 }
 

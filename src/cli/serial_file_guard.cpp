@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
 #include "common/plain_file.h"
 #include "jobs/file_replacement.h"
@@ -34,14 +33,10 @@ bool SerialFileGuard::restore(Port& port, const SerialCounter& counter) const {
   const std::optional<std::string> now = readWhole(path_);
   if (now == contents_) return true;
   if (now != serialCounterText(counter)) return false;
-  if (!contents_) {
-    std::error_code error;
-    std::filesystem::remove(path_, error);
-    return !error;
-  }
+  if (!contents_) return port.removeFile(path_);
   // Through the staging file, as a save goes: a crash now leaves either
   // counter whole, never a part of one.
-  return replaceFile(path_, *contents_);
+  return replaceFile(port, path_, *contents_);
 }
 
 std::string SerialFileGuard::restoreAfterRefusal(Port& port, const SerialCounter& counter, std::string why) const {

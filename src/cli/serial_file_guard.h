@@ -25,9 +25,10 @@ class SerialFileGuard {
 
   /// Puts the file back as noted when the run changed it, that is when it
   /// holds `counter` (the run's counter, what it saved last) in the written
-  /// form; the lock is taken through `port`. Returns true when the file is as noted; false when it was
-  /// not put back: another program holds its lock, the write failed, or it
-  /// holds something else, which is left as it is.
+  /// form; the lock is taken and the file written through `port`. Returns
+  /// true when the file is as noted; false when it was not put back:
+  /// another program holds its lock, the write failed, or it holds
+  /// something else, which is left as it is.
   bool restore(Port& port, const SerialCounter& counter) const;
 
   /// After a refused choice: puts the file back (restore) and gives the

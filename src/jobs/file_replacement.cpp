@@ -1,23 +1,14 @@
 #include "jobs/file_replacement.h"
 
-#include <system_error>
-
-#include "platform/durable_file.h"
+#include "jobs/durable_write.h"
 
 namespace updater {
 namespace {
 
-bool isPlainFileItself(const std::filesystem::path& path) {
-  std::error_code error;
-  // symlink_status: a link is looked at, not followed.
-  return std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::regular;
-}
-
 // Removes the staging file, but only a plain file: a link or a directory
 // there is not this program's.
-void removeStaging(const std::filesystem::path& staging) {
-  std::error_code ignored;
-  if (isPlainFileItself(staging)) std::filesystem::remove(staging, ignored);
+void removeStaging(Port& port, const std::filesystem::path& staging) {
+  if (port.pathKind(staging) == PathKind::PlainFile) port.removeFile(staging);
 }
 
 }  // namespace
@@ -28,32 +19,30 @@ std::filesystem::path stagingPathFor(const std::filesystem::path& target) {
   return staging;
 }
 
-bool stageReplacement(const std::filesystem::path& target, std::string_view contents) {
-  if (isReadOnlyFile(target)) return false;
+bool stageReplacement(Port& port, const std::filesystem::path& target, std::string_view contents) {
+  if (port.isReadOnlyFile(target)) return false;
   const std::filesystem::path staging = stagingPathFor(target);
   // What an interrupted replacement left behind goes; anything else stays,
   // and then the new file cannot be made below.
-  removeStaging(staging);
-  switch (writeNewFileToDisk(staging, contents)) {
-    case NewFileResult::Written: return true;
-    case NewFileResult::AlreadyThere: return false;
-    case NewFileResult::Failed: break;
+  removeStaging(port, staging);
+  switch (writeNewFile(port, staging, contents)) {
+    case NewFileWrite::Written: return true;
+    case NewFileWrite::AlreadyThere: return false;
+    case NewFileWrite::Failed: break;
   }
-  removeStaging(staging);
+  removeStaging(port, staging);
   return false;
 }
 
-bool commitReplacement(const std::filesystem::path& target) {
+bool commitReplacement(Port& port, const std::filesystem::path& target) {
   const std::filesystem::path staging = stagingPathFor(target);
-  std::error_code error;
-  std::filesystem::rename(staging, target, error);
-  if (!error) return true;
-  removeStaging(staging);
+  if (port.renameFile(staging, target)) return true;
+  removeStaging(port, staging);
   return false;
 }
 
-bool replaceFile(const std::filesystem::path& target, std::string_view contents) {
-  return stageReplacement(target, contents) && commitReplacement(target);
+bool replaceFile(Port& port, const std::filesystem::path& target, std::string_view contents) {
+  return stageReplacement(port, target, contents) && commitReplacement(port, target);
 }
 
 }  // namespace updater

@@ -10,11 +10,16 @@
 // there — a link, a directory, a FIFO — is somebody else's: it is neither
 // written through nor removed, and the replacement fails instead.
 //
-// The two halves are separate calls so that a test can stop between them, as
-// a crash would.
+// Every step goes through the port's file calls, so that a test can make
+// any of them fail (a short or failed write, a failed flush, close or
+// rename, a full disk) and see that the target stays as it was. The two
+// halves are separate calls so that a test can stop between them, as a
+// crash would.
 
 #include <filesystem>
 #include <string_view>
+
+#include "platform/port.h"
 
 namespace updater {
 
@@ -26,16 +31,17 @@ std::filesystem::path stagingPathFor(const std::filesystem::path& target);
 /// it to the disk. A staging file left by an earlier crash is replaced. False,
 /// with `target` and whatever stands at the staging name untouched and no
 /// staging file of this call left, when `target` is read-only (see
-/// isReadOnlyFile), when something other than a plain file stands at the
-/// staging name, or when the write fails.
-bool stageReplacement(const std::filesystem::path& target, std::string_view contents);
+/// Port::isReadOnlyFile), when something other than a plain file stands at
+/// the staging name, or when the staging file cannot be made, written whole,
+/// flushed or closed (jobs/durable_write.h).
+bool stageReplacement(Port& port, const std::filesystem::path& target, std::string_view contents);
 
 /// Second half: renames the staging file over `target` in one step. On false
 /// the staging file is removed and `target` is untouched.
-bool commitReplacement(const std::filesystem::path& target);
+bool commitReplacement(Port& port, const std::filesystem::path& target);
 
 /// Both halves: true when `target` now holds `contents`; on false `target`
 /// is as it was and no staging file of this call is left.
-bool replaceFile(const std::filesystem::path& target, std::string_view contents);
+bool replaceFile(Port& port, const std::filesystem::path& target, std::string_view contents);
 
 }  // namespace updater

@@ -135,7 +135,7 @@ class IspRun {
   void consumeSerialNumber() {
     if (job_.userIspData.serialActive || !groups_.usesSerialFile) return;
     advanceSerialCounter(counter_);
-    const SerialSaveResult result = saveSerialCounter(job_.workingDirectory, counter_);
+    const SerialSaveResult result = saveSerialCounter(job_.port, job_.workingDirectory, counter_);
     // Saved or not, the counter is done with; no box waits with it locked.
     serialLock_.reset();
     if (result != SerialSaveResult::Ok) stopJob(sink_, serialSaveMessage(result));

@@ -166,8 +166,8 @@ std::string serialCounterText(const SerialCounter& counter) {
   return text;
 }
 
-SerialSaveResult saveSerialCounter(const std::filesystem::path& directory, const SerialCounter& counter) {
-  const bool saved = replaceFile(directory / kSerialFileName, serialCounterText(counter));
+SerialSaveResult saveSerialCounter(Port& port, const std::filesystem::path& directory, const SerialCounter& counter) {
+  const bool saved = replaceFile(port, directory / kSerialFileName, serialCounterText(counter));
   return saved ? SerialSaveResult::Ok : SerialSaveResult::CannotSave;
 }
 

@@ -58,9 +58,11 @@ SerialLoadResult loadSerialCounter(const std::filesystem::path& directory, Seria
 /// The written form: "0x%x 0x%x 0x%x " of `cem`, `pc` and `cnt`.
 std::string serialCounterText(const SerialCounter& counter);
 
-/// Writes `counter` to SERIAL.TXT in `directory`, in its written form. The file is replaced whole (see file_replacement.h): on
-/// CannotSave the previous SERIAL.TXT is still there, unchanged.
-SerialSaveResult saveSerialCounter(const std::filesystem::path& directory, const SerialCounter& counter);
+/// Writes `counter` to SERIAL.TXT in `directory`, in its written form,
+/// through `port`'s file calls. The file is replaced whole (see
+/// file_replacement.h): on CannotSave the previous SERIAL.TXT is still
+/// there, unchanged, and no staging file is left.
+SerialSaveResult saveSerialCounter(Port& port, const std::filesystem::path& directory, const SerialCounter& counter);
 
 /// `cnt` + 1, wrapping from 0xFFFF to 0; `cem` and `pc` never change.
 void advanceSerialCounter(SerialCounter& counter);

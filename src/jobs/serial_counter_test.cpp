@@ -141,7 +141,8 @@ TEST_F(SerialFile, AdvancedCounterIsWrittenBackAndReadsTheSame) {
   directory.writeFile(kSerialFileName, "12 34 ffff");
   ASSERT_EQ(loadSerialCounter(program().workingDirectory, program().serialCounter), SerialLoadResult::Ok);
   advanceSerialCounter(program().serialCounter);
-  EXPECT_EQ(saveSerialCounter(program().workingDirectory, program().serialCounter), SerialSaveResult::Ok);
+  EXPECT_EQ(saveSerialCounter(harness.machine, program().workingDirectory, program().serialCounter),
+            SerialSaveResult::Ok);
   EXPECT_EQ(serialFile(), "0x12 0x34 0x0 ");
   EXPECT_FALSE(directory.exists("SERIAL.TXT.new"));
 
@@ -153,7 +154,8 @@ TEST_F(SerialFile, AdvancedCounterIsWrittenBackAndReadsTheSame) {
 
 TEST_F(SerialFile, SaveCreatesAMissingFile) {
   program().serialCounter = {0x12, 0x34, 0x6};
-  EXPECT_EQ(saveSerialCounter(program().workingDirectory, program().serialCounter), SerialSaveResult::Ok);
+  EXPECT_EQ(saveSerialCounter(harness.machine, program().workingDirectory, program().serialCounter),
+            SerialSaveResult::Ok);
   EXPECT_EQ(serialFile(), "0x12 0x34 0x6 ");
 }
 
@@ -164,7 +166,8 @@ TEST_F(SerialFile, FailedSaveLeavesTheOldFileWholeAndSaysSo) {
   std::filesystem::create_directories(directory.path() / "SERIAL.TXT.new" / "occupied");
   program().serialCounter = {0x12, 0x34, 0x7};
 
-  const SerialSaveResult result = saveSerialCounter(program().workingDirectory, program().serialCounter);
+  const SerialSaveResult result =
+      saveSerialCounter(harness.machine, program().workingDirectory, program().serialCounter);
   EXPECT_EQ(result, SerialSaveResult::CannotSave);
   EXPECT_EQ(serialSaveMessage(result), "nError!!! Cannot save [SERIAL.TXT], program terminate");
   EXPECT_EQ(serialFile(), "0x12 0x34 0x6 ");
@@ -172,13 +175,15 @@ TEST_F(SerialFile, FailedSaveLeavesTheOldFileWholeAndSaysSo) {
 
   // Once the obstacle is gone the next save goes through.
   std::filesystem::remove_all(directory.path() / "SERIAL.TXT.new");
-  EXPECT_EQ(saveSerialCounter(program().workingDirectory, program().serialCounter), SerialSaveResult::Ok);
+  EXPECT_EQ(saveSerialCounter(harness.machine, program().workingDirectory, program().serialCounter),
+            SerialSaveResult::Ok);
   EXPECT_EQ(serialFile(), "0x12 0x34 0x7 ");
 }
 
 TEST_F(SerialFile, MissingWorkingDirectoryCannotBeSaved) {
   program().workingDirectory = directory.path() / "gone";
-  EXPECT_EQ(saveSerialCounter(program().workingDirectory, program().serialCounter), SerialSaveResult::CannotSave);
+  EXPECT_EQ(saveSerialCounter(harness.machine, program().workingDirectory, program().serialCounter),
+            SerialSaveResult::CannotSave);
   EXPECT_FALSE(std::filesystem::exists(directory.path() / "gone"));
 }
 
@@ -189,7 +194,7 @@ TEST_F(SerialFile, CrashBetweenWriteAndRenameLeavesTheOldFileWhole) {
 
   // What saveSerialCounter does, up to the moment of the crash.
   const auto target = directory.path() / kSerialFileName;
-  ASSERT_TRUE(stageReplacement(target, serialCounterText(program().serialCounter)));
+  ASSERT_TRUE(stageReplacement(harness.machine, target, serialCounterText(program().serialCounter)));
 
   EXPECT_EQ(serialFile(), "0x12 0x34 0x6 ");
   ProgramHarness restarted;
@@ -200,7 +205,7 @@ TEST_F(SerialFile, CrashBetweenWriteAndRenameLeavesTheOldFileWhole) {
 
   // The restarted program's first save goes over the leftover staging file.
   advanceSerialCounter(restarted.program->serialCounter);
-  EXPECT_EQ(saveSerialCounter(restarted.program->workingDirectory, restarted.program->serialCounter),
+  EXPECT_EQ(saveSerialCounter(restarted.machine, restarted.program->workingDirectory, restarted.program->serialCounter),
             SerialSaveResult::Ok);
   EXPECT_EQ(serialFile(), "0x12 0x34 0x7 ");
   EXPECT_FALSE(directory.exists("SERIAL.TXT.new"));

@@ -50,7 +50,8 @@ TEST_F(SerialLockTest, LockOutlastsTheReplacementOfSerialTxtBySave) {
   ASSERT_EQ(held.result, SerialLockResult::Ok);
   ASSERT_EQ(loadSerialCounter(first.program->workingDirectory, first.program->serialCounter), SerialLoadResult::Ok);
   advanceSerialCounter(first.program->serialCounter);
-  ASSERT_EQ(saveSerialCounter(first.program->workingDirectory, first.program->serialCounter), SerialSaveResult::Ok);
+  ASSERT_EQ(saveSerialCounter(first.machine, first.program->workingDirectory, first.program->serialCounter),
+            SerialSaveResult::Ok);
   EXPECT_EQ(lockSerialFile(second.machine, second.program->workingDirectory).result, SerialLockResult::InUse);
 }
 

@@ -7,11 +7,12 @@
 // (the simulated machine of the tests and the console front end).
 //
 // Calls never throw. Each documents what success means, what a failure
-// returns and who owns what. Handles, registry keys, modules and file locks
-// that a call hands out belong to the caller until it gives them back with
-// the matching close call; the owners of platform/port_owned.h do that on
-// every path.
+// returns and who owns what. Handles, registry keys, modules, file locks and
+// new files that a call hands out belong to the caller until it gives them
+// back with the matching close call; the owners of platform/port_owned.h do
+// that on every path.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -50,6 +51,35 @@ enum class FileLockStatus {
 struct FileLockResult {
   FileLockStatus status = FileLockStatus::Failed;
   FileLockValue lock = FileLockValue::None;  // the lock when Locked, otherwise None
+};
+
+/// A file that createNewFile made, open for writing; `None` when no file is
+/// open.
+enum class NewFileValue : std::uintptr_t { None = 0 };
+
+/// What createNewFile found.
+enum class NewFileStatus {
+  Created,       // the file is new, empty and the caller's
+  AlreadyThere,  // something stands at the path (a file, a link, a directory): nothing was touched
+  Failed,        // nothing was made: no such folder, no right to make a file there, no room
+};
+
+struct NewFileResult {
+  NewFileStatus status = NewFileStatus::Failed;
+  NewFileValue file = NewFileValue::None;  // the open file when Created, otherwise None
+};
+
+/// What writeFile gives back, as write(2) and WriteFile do.
+struct FileWriteResult {
+  bool ok = false;          // the call succeeded
+  std::size_t written = 0;  // when ok: the bytes now in the file, at most those asked; fewer is no failure
+};
+
+/// What stands at a path, the path itself looked at: a link is not followed.
+enum class PathKind {
+  Nothing,    // no entry at all
+  PlainFile,  // a regular file
+  Other,      // a link (even a dangling one), a directory, a FIFO, a device, or it cannot be looked at
 };
 
 /// A buffer as the driver request records and ASPI request blocks carry it:
@@ -220,6 +250,62 @@ class Port : public Clock {
   /// Returns false when `lock` was not held (it is a fault of the caller to
   /// release a lock twice). The lock is gone either way.
   virtual bool unlockFile(FileLockValue lock) = 0;
+
+  // --- Files the program writes ---------------------------------------------
+  //
+  // Calls shaped like the system's own (open, write, fsync, close, rename,
+  // unlink; CreateFileW, WriteFile, FlushFileBuffers, CloseHandle,
+  // MoveFileExW, DeleteFileW): each does one thing and reports what
+  // happened. Writing a file whole and safely is the caller's work
+  // (jobs/file_replacement.h).
+
+  /// Makes a new, empty file at `path` (a host path) and opens it for
+  /// writing: open with O_CREAT | O_EXCL | O_NOFOLLOW, CreateFileW with
+  /// CREATE_NEW and FILE_FLAG_OPEN_REPARSE_POINT. AlreadyThere when anything
+  /// stands at `path`, a link included, even one that leads nowhere: a link
+  /// is never followed, so nothing is made where it points. The file is the
+  /// caller's, who closes it with closeFile; Failed and AlreadyThere hand
+  /// out none.
+  virtual NewFileResult createNewFile(const std::filesystem::path& path) = 0;
+
+  /// Writes `data` at the file's current end, as one write(2) / WriteFile.
+  /// ok with `written` < data.size() is a short write: that many bytes went
+  /// in, the rest did not, and the caller goes on from there. On failure
+  /// (no room left, an I/O error, a file not open) some of `data` may have
+  /// gone in all the same; the file's contents are then unknown.
+  virtual FileWriteResult writeFile(NewFileValue file, std::string_view data) = 0;
+
+  /// Flushes what was written to the disk itself (fsync,
+  /// FlushFileBuffers): true when it will survive a crash or a power cut.
+  virtual bool flushFile(NewFileValue file) = 0;
+
+  /// Closes the file. False when it was not open, or when the system
+  /// reports a failure on closing (a write it had delayed failed): the
+  /// caller must not trust the contents. The file is closed either way.
+  virtual bool closeFile(NewFileValue file) = 0;
+
+  /// Renames `from` to `to` in one step, replacing whatever file stands at
+  /// `to` (rename(2); MoveFileExW with MOVEFILE_REPLACE_EXISTING |
+  /// MOVEFILE_WRITE_THROUGH). Both are on one volume. A reader of `to`
+  /// sees the old file or the new one, never neither. On false nothing was
+  /// renamed.
+  virtual bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+
+  /// Removes the regular file at `path`. Anything else there (a link, which
+  /// is not followed, a directory, a FIFO) is left as it is and the call
+  /// returns false, as it does when nothing is there or the removal failed.
+  virtual bool removeFile(const std::filesystem::path& path) = 0;
+
+  /// What stands at `path` itself (lstat; GetFileAttributesW). Never
+  /// changes anything.
+  virtual PathKind pathKind(const std::filesystem::path& path) = 0;
+
+  /// Whether the file at `path` may not be written: its permission bits
+  /// grant nobody a write, or not this process (POSIX); it has the
+  /// read-only attribute (Windows). On POSIX a link is followed; Windows
+  /// reads the attribute of the name itself. False when nothing is there.
+  /// Never changes anything.
+  virtual bool isReadOnlyFile(const std::filesystem::path& path) = 0;
 };
 
 }  // namespace updater

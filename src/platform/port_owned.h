@@ -1,7 +1,7 @@
 #pragma once
 
 // Move-only owners of what the port hands out: a handle, a registry key, a
-// loaded module, a file lock. Each gives its value back to the port when it
+// loaded module, a file lock, a new file. Each gives its value back to the port when it
 // is destroyed or reset, so an early return cannot leak one. A program-wide
 // owner that is "null" simply holds nothing.
 
@@ -78,6 +78,13 @@ struct FileLockTraits {
   static void close(Port& port, Value value) { port.unlockFile(value); }
 };
 
+struct NewFileTraits {
+  using Value = NewFileValue;
+  static constexpr Value kEmpty = NewFileValue::None;
+  static bool isOpen(Value value) { return value != NewFileValue::None; }
+  static void close(Port& port, Value value) { port.closeFile(value); }
+};
+
 /// A handle from createFile, closed with closeHandle.
 using UniqueHandle = PortOwned<HandleTraits>;
 /// A key from openRegistryKey, closed with closeRegistryKey.
@@ -86,6 +93,9 @@ using UniqueRegistryKey = PortOwned<RegistryKeyTraits>;
 using UniqueModule = PortOwned<ModuleTraits>;
 /// A lock from lockFile, released with unlockFile.
 using UniqueFileLock = PortOwned<FileLockTraits>;
+/// A file from createNewFile, closed with closeFile. A caller that must know
+/// whether the close succeeded takes the file back with release() first.
+using UniqueNewFile = PortOwned<NewFileTraits>;
 
 /// Opens `name` and wraps the result; the owner holds nothing when the open
 /// failed.

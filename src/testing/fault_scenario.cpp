@@ -128,8 +128,9 @@ void FaultScenarioRun::start() {
   if (scenario_.job == SweepJob::MsProgram || scenario_.job == SweepJob::MsVerify) msModeClicked(p);
 }
 
-void FaultScenarioRun::run(std::vector<InjectedFailure> failures) {
+void FaultScenarioRun::run(std::vector<InjectedFailure> failures, std::vector<InjectedFileFault> fileFaults) {
   reader().failures = FailurePlan(std::move(failures));
+  machine().fileFaults = FileFaultPlan(std::move(fileFaults));
   fixture_.harness.transcript.clear();
   Program& p = program();
   switch (scenario_.job) {

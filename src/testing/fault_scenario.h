@@ -5,7 +5,8 @@
 // job ("WIN9xVER"), and on the port self driver the Memory Stick update in
 // both forms. A run builds a fresh simulated machine with one reader, starts
 // the program on it as the operator would (route chosen, readers scanned,
-// ISP enabled), then arms the reader's failure plan and presses the button.
+// ISP enabled), then arms the reader's failure plan and the machine's file
+// fault plan, and presses the button.
 
 #include <ostream>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "device/access_route.h"
 #include "platform/sim/failure_plan.h"
+#include "platform/sim/file_fault_plan.h"
 #include "testing/operator_fixture.h"
 
 namespace updater {
@@ -51,9 +53,10 @@ class FaultScenarioRun {
  public:
   explicit FaultScenarioRun(const FaultScenario& scenario);
 
-  /// Arms the reader's failure plan afresh (its counts start at 0), clears
-  /// the transcript and runs the scenario's job.
-  void run(std::vector<InjectedFailure> failures = {});
+  /// Arms the reader's failure plan and the machine's file fault plan afresh
+  /// (their counts start at 0), clears the transcript and runs the
+  /// scenario's job.
+  void run(std::vector<InjectedFailure> failures = {}, std::vector<InjectedFileFault> fileFaults = {});
 
   const FaultScenario& scenario() const { return scenario_; }
   Program& program() { return fixture_.program(); }
@@ -62,6 +65,8 @@ class FaultScenarioRun {
   ProgramHarness& harness() { return fixture_.harness; }
   RouteSet& routes() { return *fixture_.routes; }
   std::string serialFile() const { return fixture_.directory.readFile("SERIAL.TXT"); }
+  /// Whether a staging file of SERIAL.TXT's replacement stands in the folder.
+  bool serialStagingLeft() const { return fixture_.directory.exists("SERIAL.TXT.new"); }
 
  private:
   void start();

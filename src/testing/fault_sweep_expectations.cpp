@@ -41,8 +41,13 @@ std::optional<ExpectedReport> commonReport(Report report) {
 }
 
 ExpectedReport programmingReport(Report report) {
+  constexpr std::string_view kProgrammed = "SUCCESS! ISP STATUS:5a [Verify Data sucessfull]";
   switch (report) {
-    case Report::None: return {{}, "SUCCESS! ISP STATUS:5a [Verify Data sucessfull]", true};
+    case Report::None: return {{}, std::string(kProgrammed), true};
+    // The reader is programmed; the box alone says the counter was not saved.
+    case Report::SerialNotSaved:
+      return {{{"nError!!! Cannot save [SERIAL.TXT], program terminate", MessageIcon::Stop}},
+              std::string(kProgrammed), true};
     case Report::Jump: return stop("Error!!! JMP ISP STATUS ERROR!!!");
     case Report::JumpStatus: return stop("Error!!! GET ISP STATUS ERROR!!!");
     case Report::Program: return stop("Error!!! ISP TRANSFER DATA ERROR WHEN PROGRAMING CODE!!!");
@@ -183,6 +188,34 @@ constexpr Step kMsUpdate[] = {
     {"getIspStatus", 3, R::MsSwitchBackStatus, R::MsSwitchBackStatus, R::MsSwitchBackStatus},
 };
 
+// --- Which file call a fault hits, and what it calls for ------------------------------
+
+/// A fault at one file call of a scenario and the report it calls for.
+struct FileStep {
+  FileFault fault;
+  int occurrence;  // of the calls of its kind
+  Report report;
+};
+
+// The programming job saves the advanced counter after a success: a staging
+// file made, written, flushed, closed and renamed over SERIAL.TXT. A short
+// write is finished by the next one; any failure keeps the old counter.
+constexpr FileStep kSerialSave[] = {
+    {FileFault::CreateFails, 1, R::SerialNotSaved},
+    {FileFault::WriteFails, 1, R::SerialNotSaved},
+    {FileFault::ShortWrite, 1, R::None},
+    {FileFault::ShortWriteThenFails, 1, R::SerialNotSaved},
+    {FileFault::DiskFull, 1, R::SerialNotSaved},
+    {FileFault::FlushFails, 1, R::SerialNotSaved},
+    {FileFault::CloseFails, 1, R::SerialNotSaved},
+    {FileFault::RenameFails, 1, R::SerialNotSaved},
+};
+
+std::span<const FileStep> fileStepTable(const FaultScenario& scenario) {
+  if (scenario.job == SweepJob::Isp) return kSerialSave;
+  return {};
+}
+
 std::vector<std::span<const Step>> stepTables(const FaultScenario& scenario) {
   const AccessRoute route = scenario.route;
   std::vector<std::span<const Step>> tables;
@@ -265,6 +298,18 @@ constexpr RequestCount kMsUpdateRequests[] = {{"deviceCount", 2}, {"unitCount", 
                                               {"fwRevision", 2},  {"blockWrite", 2},   {"getIspStatus", 3},
                                               {"sendIspData", 1}};
 
+/// `count` file calls of `call`.
+struct FileCallCount {
+  FileCall call;
+  int count;
+};
+
+constexpr FileCallCount kSerialSaveCalls[] = {{FileCall::CreateNewFile, 1},
+                                              {FileCall::WriteFile, 1},
+                                              {FileCall::FlushFile, 1},
+                                              {FileCall::CloseFile, 1},
+                                              {FileCall::RenameFile, 1}};
+
 struct ScenarioRequests {
   AccessRoute route;
   SweepJob job;
@@ -289,6 +334,22 @@ constexpr ScenarioRequests kCleanRunRequests[] = {
     {AccessRoute::Aspi, SweepJob::Scan, kAspiScanRequests},
     {AccessRoute::Aspi, SweepJob::Isp, kAspiIspRequests},
     {AccessRoute::Aspi, SweepJob::Verify, kAspiVerifyRequests},
+};
+
+// Only the programming job writes a file: SERIAL.TXT, once. A scenario
+// missing here writes none.
+struct ScenarioFileCalls {
+  AccessRoute route;
+  SweepJob job;
+  std::span<const FileCallCount> calls;
+};
+
+constexpr ScenarioFileCalls kCleanRunFileCalls[] = {
+    {AccessRoute::PassThrough, SweepJob::Isp, kSerialSaveCalls},
+    {AccessRoute::SelfDriverNt, SweepJob::Isp, kSerialSaveCalls},
+    {AccessRoute::SelfDriverPort, SweepJob::Isp, kSerialSaveCalls},
+    {AccessRoute::SelfDriverDynamic, SweepJob::Isp, kSerialSaveCalls},
+    {AccessRoute::Aspi, SweepJob::Isp, kSerialSaveCalls},
 };
 
 }  // namespace
@@ -327,6 +388,30 @@ std::map<std::string, int> cleanRunRequests(const FaultScenario& scenario) {
   }
   return counts;
 }
+
+std::optional<Report> reportForFileFault(const FaultScenario& scenario, FileFault fault, int occurrence) {
+  for (const FileStep& step : fileStepTable(scenario)) {
+    if (step.fault == fault && step.occurrence == occurrence) return step.report;
+  }
+  return std::nullopt;
+}
+
+std::vector<FileStepEntry> fileStepEntries(const FaultScenario& scenario) {
+  std::vector<FileStepEntry> entries;
+  for (const FileStep& step : fileStepTable(scenario)) entries.push_back({step.fault, step.occurrence});
+  return entries;
+}
+
+std::map<FileCall, int> cleanRunFileCalls(const FaultScenario& scenario) {
+  std::map<FileCall, int> counts;
+  for (const ScenarioFileCalls& row : kCleanRunFileCalls) {
+    if (row.route != scenario.route || row.job != scenario.job) continue;
+    for (const FileCallCount& call : row.calls) counts[call.call] += call.count;
+  }
+  return counts;
+}
+
+bool programsTheReader(Report report) { return report == Report::None || report == Report::SerialNotSaved; }
 
 bool countsAsError(Report report) {
   return report == Report::Program || report == Report::ProgramStatus || report == Report::Compare ||

@@ -1,10 +1,11 @@
 #pragma once
 
-// What the fault sweep expects of each failed request: the report the
-// operator must get (message boxes, StatusLog line, whether a status window
-// ran); per scenario, which step each request is and which report a
-// failure of each kind there calls for; and how many requests of each
-// command a clean run makes. The texts are the program's own.
+// What the fault sweep expects of each failed request and file call: the
+// report the operator must get (message boxes, StatusLog line, whether a
+// status window ran); per scenario, which step each request or file call is
+// and which report a failure of each kind there calls for; and how many
+// requests of each command, and file calls of each kind, a clean run makes.
+// The texts are the program's own.
 
 #include <map>
 #include <optional>
@@ -13,6 +14,7 @@
 
 #include "platform/main_view.h"
 #include "platform/sim/failure_plan.h"
+#include "platform/sim/file_fault_plan.h"
 #include "testing/fault_scenario.h"
 
 namespace updater {
@@ -39,6 +41,7 @@ enum class Report {
   MsTransfer,
   MsSwitchBackNotWritten,
   MsSwitchBackStatus,
+  SerialNotSaved,  // the reader is programmed, but SERIAL.TXT could not be saved
 };
 
 struct ExpectedBox {
@@ -75,8 +78,30 @@ std::vector<StepEntry> stepEntries(const FaultScenario& scenario);
 /// written down here; empty for a scenario the table does not know.
 std::map<std::string, int> cleanRunRequests(const FaultScenario& scenario);
 
+/// The report `fault` at the `occurrence`-th file call of its kind calls
+/// for in `scenario`; none for a file call the tables do not know.
+std::optional<Report> reportForFileFault(const FaultScenario& scenario, FileFault fault, int occurrence);
+
+/// One entry of a scenario's file step tables: `fault` at the
+/// `occurrence`-th call of its kind.
+struct FileStepEntry {
+  FileFault fault;
+  int occurrence;
+};
+
+/// Every entry of the file step tables of `scenario`, in table order.
+std::vector<FileStepEntry> fileStepEntries(const FaultScenario& scenario);
+
+/// How many file calls of each kind a clean run of `scenario` makes, as
+/// written down here; empty for a scenario that writes no file.
+std::map<FileCall, int> cleanRunFileCalls(const FaultScenario& scenario);
+
 /// Whether a programming run's failure counts in the tally's errorCount:
 /// those after the loader answered IspReady.
 bool countsAsError(Report report);
+
+/// Whether the reader ends programmed: the run succeeded, perhaps short of
+/// saving the counter.
+bool programsTheReader(Report report);
 
 }  // namespace updater

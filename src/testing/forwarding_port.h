@@ -47,6 +47,18 @@ class ForwardingPort : public Port {
   }
   FileLockResult lockFile(const std::filesystem::path& path) override { return inner_.lockFile(path); }
   bool unlockFile(FileLockValue lock) override { return inner_.unlockFile(lock); }
+  NewFileResult createNewFile(const std::filesystem::path& path) override { return inner_.createNewFile(path); }
+  FileWriteResult writeFile(NewFileValue file, std::string_view data) override {
+    return inner_.writeFile(file, data);
+  }
+  bool flushFile(NewFileValue file) override { return inner_.flushFile(file); }
+  bool closeFile(NewFileValue file) override { return inner_.closeFile(file); }
+  bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    return inner_.renameFile(from, to);
+  }
+  bool removeFile(const std::filesystem::path& path) override { return inner_.removeFile(path); }
+  PathKind pathKind(const std::filesystem::path& path) override { return inner_.pathKind(path); }
+  bool isReadOnlyFile(const std::filesystem::path& path) override { return inner_.isReadOnlyFile(path); }
 
  private:
   Port& inner_;

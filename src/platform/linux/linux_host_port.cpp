@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/file_lock.h"
+#include "platform/host_file.h"
 #include "platform/scsi_pass_through.h"
 
 namespace updater {
@@ -225,6 +226,24 @@ DeviceIoResult LinuxHostPort::carry(OpenNode& node, ConstBytes input, Bytes outp
 FileLockResult LinuxHostPort::lockFile(const std::filesystem::path& path) { return lockHostFile(path); }
 
 bool LinuxHostPort::unlockFile(FileLockValue lock) { return unlockHostFile(lock); }
+
+NewFileResult LinuxHostPort::createNewFile(const std::filesystem::path& path) { return createNewHostFile(path); }
+
+FileWriteResult LinuxHostPort::writeFile(NewFileValue file, std::string_view data) { return writeHostFile(file, data); }
+
+bool LinuxHostPort::flushFile(NewFileValue file) { return flushHostFile(file); }
+
+bool LinuxHostPort::closeFile(NewFileValue file) { return closeHostFile(file); }
+
+bool LinuxHostPort::renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return renameHostFile(from, to);
+}
+
+bool LinuxHostPort::removeFile(const std::filesystem::path& path) { return removeHostFile(path); }
+
+PathKind LinuxHostPort::pathKind(const std::filesystem::path& path) { return hostPathKind(path); }
+
+bool LinuxHostPort::isReadOnlyFile(const std::filesystem::path& path) { return isReadOnlyHostFile(path); }
 
 HostSystem linuxHostSystem() {
   utsname name{};

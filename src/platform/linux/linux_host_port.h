@@ -81,6 +81,15 @@ class LinuxHostPort final : public Port {
   FileLockResult lockFile(const std::filesystem::path& path) override;
   bool unlockFile(FileLockValue lock) override;
 
+  NewFileResult createNewFile(const std::filesystem::path& path) override;
+  FileWriteResult writeFile(NewFileValue file, std::string_view data) override;
+  bool flushFile(NewFileValue file) override;
+  bool closeFile(NewFileValue file) override;
+  bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  bool removeFile(const std::filesystem::path& path) override;
+  PathKind pathKind(const std::filesystem::path& path) override;
+  bool isReadOnlyFile(const std::filesystem::path& path) override;
+
  private:
   /// What stands at one drive letter: made once, so that opening a unit
   /// allocates nothing.

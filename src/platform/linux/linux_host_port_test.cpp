@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "device/pass_through/pass_through.h"
+#include "jobs/file_replacement.h"
 #include "platform/linux/node_access.h"
 #include "platform/linux/sense_text.h"
 #include "testing/fake_scsi_generic.h"
+#include "testing/temporary_directory.h"
 
 namespace updater {
 namespace {
@@ -132,6 +134,27 @@ TEST_F(HostPortTest, TraceNamesTheUnitTheStatusAndTheFailure) {
   drive.inquiry(0, inquiry);
   EXPECT_EQ(lines, (std::vector<std::string>{"reader 2 sg3 carried status 2 sense 14 ",
                                              "reader 2 sg3 failed status 2 sense 0 SG_IO: No such device"}));
+}
+
+// The counter's file is the host's own: the port carries each file call to
+// the system, and a link at the staging name is neither written through
+// nor removed.
+TEST_F(HostPortTest, FilesAreReplacedThroughTheHostsOwnCalls) {
+  TemporaryDirectory directory;
+  directory.writeFile("SERIAL.TXT", "0x12 0x34 0x6 ");
+  const auto target = directory.path() / "SERIAL.TXT";
+  EXPECT_TRUE(replaceFile(port, target, "0x12 0x34 0x7 "));
+  EXPECT_EQ(directory.readFile("SERIAL.TXT"), "0x12 0x34 0x7 ");
+  EXPECT_EQ(port.pathKind(target), PathKind::PlainFile);
+  EXPECT_EQ(port.pathKind(stagingPathFor(target)), PathKind::Nothing);
+
+  directory.writeFile("OTHER.TXT", "somebody else's");
+  std::filesystem::create_symlink("OTHER.TXT", stagingPathFor(target));
+  EXPECT_EQ(port.pathKind(stagingPathFor(target)), PathKind::Other);
+  EXPECT_FALSE(replaceFile(port, target, "0x12 0x34 0x8 "));
+  EXPECT_EQ(directory.readFile("SERIAL.TXT"), "0x12 0x34 0x7 ");
+  EXPECT_EQ(directory.readFile("OTHER.TXT"), "somebody else's");
+  EXPECT_TRUE(std::filesystem::is_symlink(stagingPathFor(target)));
 }
 
 TEST(SenseText, DecodesKeyAndAdditionalCode) {

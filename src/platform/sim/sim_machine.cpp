@@ -8,6 +8,7 @@
 #include "common/text_format.h"
 #include "platform/aspi_srb.h"
 #include "platform/file_lock.h"
+#include "platform/host_file.h"
 #include "platform/scsi_pass_through.h"
 #include "platform/sim/drive_letter_keys.h"
 #include "platform/sim/sim_aspi.h"
@@ -111,6 +112,7 @@ SimMachine::SimMachine(Transcript& transcript, const MachineDescription& descrip
 
 SimMachine::~SimMachine() {
   for (const FileLockValue lock : fileLocks_) unlockHostFile(lock);
+  for (const NewFileValue file : newFiles_) closeHostFile(file);
 }
 
 void SimMachine::addDriveLetterKeys() {
@@ -490,5 +492,62 @@ bool SimMachine::unlockFile(FileLockValue lock) {
   }
   return unlockHostFile(lock);
 }
+
+// --- Files ---------------------------------------------------------------------------
+
+bool SimMachine::isOpenNewFile(std::string_view call, NewFileValue file) {
+  if (newFiles_.contains(file)) return true;
+  violation(std::string(call) + ": file " + hexValue(static_cast<std::uint32_t>(file)) + " is not open");
+  return false;
+}
+
+NewFileResult SimMachine::createNewFile(const std::filesystem::path& path) {
+  if (fileFaults.next(FileCall::CreateNewFile)) return {};
+  const NewFileResult result = createNewHostFile(path);
+  if (result.status == NewFileStatus::Created) newFiles_.insert(result.file);
+  return result;
+}
+
+FileWriteResult SimMachine::writeFile(NewFileValue file, std::string_view data) {
+  const std::optional<FileFault> fault = fileFaults.next(FileCall::WriteFile);
+  if (!isOpenNewFile("writeFile", file)) return {};
+  if (!fault) return writeHostFile(file, data);
+  const std::string_view firstHalf = data.substr(0, data.size() / 2);
+  switch (*fault) {
+    case FileFault::ShortWrite:
+    case FileFault::ShortWriteThenFails:
+      return writeHostFile(file, firstHalf.empty() ? data.substr(0, 1) : firstHalf);
+    case FileFault::DiskFull:
+      // The part that found room stays in the file; the call still fails.
+      writeHostFile(file, firstHalf);
+      return {};
+    default: return {};
+  }
+}
+
+bool SimMachine::flushFile(NewFileValue file) {
+  const bool fails = fileFaults.next(FileCall::FlushFile).has_value();
+  return isOpenNewFile("flushFile", file) && !fails && flushHostFile(file);
+}
+
+bool SimMachine::closeFile(NewFileValue file) {
+  const bool fails = fileFaults.next(FileCall::CloseFile).has_value();
+  if (!isOpenNewFile("closeFile", file)) return false;
+  newFiles_.erase(file);
+  // Closed either way, as the system does.
+  const bool closed = closeHostFile(file);
+  return closed && !fails;
+}
+
+bool SimMachine::renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (fileFaults.next(FileCall::RenameFile)) return false;
+  return renameHostFile(from, to);
+}
+
+bool SimMachine::removeFile(const std::filesystem::path& path) { return removeHostFile(path); }
+
+PathKind SimMachine::pathKind(const std::filesystem::path& path) { return hostPathKind(path); }
+
+bool SimMachine::isReadOnlyFile(const std::filesystem::path& path) { return isReadOnlyHostFile(path); }
 
 }  // namespace updater

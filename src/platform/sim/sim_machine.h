@@ -28,6 +28,12 @@
 // the program works in, so two machines, in one process or in two, really
 // contend for them. A machine that goes away releases the locks it still
 // holds, as the end of a process does.
+//
+// The files the program writes are the host's own as well
+// (platform/host_file.h), and any of those calls can be made to fail, or a
+// write to go in short, by the machine's file fault plan
+// (platform/sim/file_fault_plan.h). A file left open is closed when the
+// machine goes away.
 
 #include <cstdint>
 #include <map>
@@ -39,6 +45,7 @@
 #include "platform/port.h"
 #include "platform/sim/aspi_posting_thread.h"
 #include "platform/sim/data_address_table.h"
+#include "platform/sim/file_fault_plan.h"
 #include "platform/sim/machine_description.h"
 #include "platform/sim/sim_reader.h"
 #include "platform/sim/transcript.h"
@@ -80,6 +87,19 @@ class SimMachine : public Port {
   FileLockResult lockFile(const std::filesystem::path& path) override;
   bool unlockFile(FileLockValue lock) override;
 
+  NewFileResult createNewFile(const std::filesystem::path& path) override;
+  FileWriteResult writeFile(NewFileValue file, std::string_view data) override;
+  bool flushFile(NewFileValue file) override;
+  bool closeFile(NewFileValue file) override;
+  bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  bool removeFile(const std::filesystem::path& path) override;
+  PathKind pathKind(const std::filesystem::path& path) override;
+  bool isReadOnlyFile(const std::filesystem::path& path) override;
+
+  /// Injected failures of the file calls; a test arms them. Its counts say
+  /// which file calls were made.
+  FileFaultPlan fileFaults;
+
   /// What the program reads at start-up; a test may change them.
   std::uint32_t version;
   HostSystem host;
@@ -117,6 +137,8 @@ class SimMachine : public Port {
   int loadedModuleCount() const { return moduleLoads_; }
   /// File locks taken and not yet released.
   std::size_t heldFileLockCount() const { return fileLocks_.size(); }
+  /// Files made by createNewFile and not yet closed.
+  std::size_t openNewFileCount() const { return newFiles_.size(); }
 
  private:
   struct OpenDevice {
@@ -142,6 +164,7 @@ class SimMachine : public Port {
   std::uint32_t aspiAdapterCount() const;
   SimReader* readerAtAspi(std::uint8_t adapter, std::uint8_t target);
   AspiCompletion carryAspiRequest(Bytes requestBlock);
+  bool isOpenNewFile(std::string_view call, NewFileValue file);
 
   Transcript& transcript_;
   MachineDescription description_;
@@ -156,6 +179,7 @@ class SimMachine : public Port {
   std::uintptr_t nextRegistryKey_ = 0x200;
   int moduleLoads_ = 0;
   std::set<FileLockValue> fileLocks_;
+  std::set<NewFileValue> newFiles_;
   DataAddressTable dataAddresses_;
   // Declared last, so destroyed first: its thread stops before anything it
   // might touch goes away.
