@@ -76,13 +76,26 @@ Io writeAll(int endpoint, ConstBytes data) {
   return Io::Done;
 }
 
+/// How long a halt of bulk-in waits for the host to take the data before it.
+constexpr auto kHaltWait = 5s;
+
 /// FunctionFS halts an endpoint when it is used the wrong way round: a
-/// read of bulk-in, a write of bulk-out. That answers EBADMSG.
-Io halt(int endpoint, bool inEndpoint) {
-  Byte unused = 0;
-  const ssize_t result = inEndpoint ? ::read(endpoint, &unused, 1) : ::write(endpoint, &unused, 1);
-  if (result < 0 && errno == EBADMSG) return Io::Done;
-  return ioFailure(result < 0 ? errno : EIO);
+/// read of bulk-in, a write of bulk-out. That answers EBADMSG. A device
+/// controller refuses to halt bulk-in (EAGAIN) while data written to it
+/// still waits for the host: a write returns once the data is in the
+/// controller's FIFO, not once the host has it. So the halt is tried again
+/// until the host has read the data, unless a reset comes first.
+Io halt(int endpoint, bool inEndpoint, const std::atomic<bool>& resetAsked) {
+  const auto giveUp = std::chrono::steady_clock::now() + kHaltWait;
+  for (;;) {
+    Byte unused = 0;
+    const ssize_t result = inEndpoint ? ::read(endpoint, &unused, 1) : ::write(endpoint, &unused, 1);
+    if (result < 0 && errno == EBADMSG) return Io::Done;
+    const bool dataWaits = result < 0 && errno == EAGAIN;
+    if (!dataWaits || std::chrono::steady_clock::now() > giveUp) return ioFailure(result < 0 ? errno : EIO);
+    if (resetAsked) return Io::Interrupted;
+    std::this_thread::sleep_for(1ms);
+  }
 }
 
 void writeBlock(int file, const std::vector<Byte>& block, const char* what, std::string& error) {
@@ -90,6 +103,27 @@ void writeBlock(int file, const std::vector<Byte>& block, const char* what, std:
   if (::write(file, block.data(), block.size()) != static_cast<ssize_t>(block.size())) {
     error = std::string("cannot write the ") + what + " to ep0: " + std::strerror(errno);
   }
+}
+
+// One line per command wrapper: its block, the host's length and
+// direction, and whether the bulk transfers it asked for were carried out.
+void traceCommand(ConstBytes wrapper, Io io) {
+  std::string line = "virtual-reader: command";
+  if (wrapper.size() != bulk_only::kCommandWrapperSize) {
+    line += " wrapper of " + std::to_string(wrapper.size()) + " bytes";
+  } else {
+    char hex[4];
+    const std::size_t length = std::min<std::size_t>(wrapper[bulk_only::command_offset::kBlockLength] & 0x1F, 16);
+    for (std::size_t i = 0; i < length; ++i) {
+      std::snprintf(hex, sizeof hex, " %02x", wrapper[bulk_only::command_offset::kBlock + i]);
+      line += hex;
+    }
+    line += (wrapper[bulk_only::command_offset::kFlags] & 0x80) != 0 ? ", in " : ", out ";
+    line += std::to_string(getU32(wrapper, bulk_only::command_offset::kDataTransferLength));
+  }
+  const char* ends[] = {"", ", interrupted", ", disabled", ", gone"};
+  line += ends[static_cast<int>(io)];
+  std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 }  // namespace
@@ -103,8 +137,8 @@ struct FunctionFsServer::Shared {
   pthread_t bulkThread{};
 };
 
-FunctionFsServer::FunctionFsServer(BulkOnlyTarget& target, std::function<void()> unplug)
-    : target_(target), unplug_(std::move(unplug)) {}
+FunctionFsServer::FunctionFsServer(BulkOnlyTarget& target, std::function<void()> unplug, bool trace)
+    : target_(target), unplug_(std::move(unplug)), trace_(trace) {}
 
 FunctionFsServer::~FunctionFsServer() { close(); }
 
@@ -258,8 +292,8 @@ void FunctionFsServer::bulkLoop(Shared& shared) {
     }
     Io io = Io::Done;
     if (io == Io::Done && !step.send.empty()) io = shared.resetAsked ? Io::Interrupted : writeAll(bulkIn_, step.send);
-    if (io == Io::Done && step.haltIn) io = halt(bulkIn_, true);
-    if (io == Io::Done && step.haltOut) io = halt(bulkOut_, false);
+    if (io == Io::Done && step.haltIn) io = halt(bulkIn_, true, shared.resetAsked);
+    if (io == Io::Done && step.haltOut) io = halt(bulkOut_, false, shared.resetAsked);
     if (io == Io::Done && step.status) io = shared.resetAsked ? Io::Interrupted : writeAll(bulkIn_, *step.status);
     return io;
   };
@@ -268,8 +302,9 @@ void FunctionFsServer::bulkLoop(Shared& shared) {
   while (!shared.stop) {
     if (shared.resetAsked.exchange(false)) target_.reset();
     const ssize_t count = ::read(bulkOut_, packet.data(), packet.size());
-    const Io io = count < 0 ? ioFailure(errno)
-                            : carry(target_.commandReceived(ConstBytes(packet.data(), static_cast<std::size_t>(count))));
+    const ConstBytes received(packet.data(), count < 0 ? 0 : static_cast<std::size_t>(count));
+    const Io io = count < 0 ? ioFailure(errno) : carry(target_.commandReceived(received));
+    if (trace_ && count >= 0) traceCommand(received, io);
     if (io == Io::Gone) break;
     if (io == Io::Disabled) {
       target_.reset();

@@ -24,7 +24,8 @@ namespace updater {
 
 class FunctionFsServer {
  public:
-  FunctionFsServer(BulkOnlyTarget& target, std::function<void()> unplug);
+  /// `trace`: one line on standard error per command wrapper.
+  FunctionFsServer(BulkOnlyTarget& target, std::function<void()> unplug, bool trace);
   ~FunctionFsServer();
   FunctionFsServer(const FunctionFsServer&) = delete;
   FunctionFsServer& operator=(const FunctionFsServer&) = delete;
@@ -47,6 +48,7 @@ class FunctionFsServer {
 
   BulkOnlyTarget& target_;
   std::function<void()> unplug_;
+  bool trace_;
   std::filesystem::path mountPoint_;
   bool mounted_ = false;
   int ep0_ = -1;

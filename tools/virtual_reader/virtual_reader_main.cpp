@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     gadget.unbind();
     std::puts("virtual-reader: unplugged");
     std::fflush(stdout);
-  });
+  }, options.trace);
   std::string error = gadget.create(identityOf(reader.description));
   if (error.empty()) error = server.open(gadget.functionInstance());
   if (error.empty()) error = gadget.bind(options.udc);

@@ -6,7 +6,7 @@ namespace updater {
 
 const char* const kVirtualReaderUsage =
     "usage: virtual-reader --machine FILE [--reader N] [--udc NAME] [--gadget NAME]\n"
-    "                      [--flash-out FILE] [--ms-flash-out FILE] [--unplug-after N]\n"
+    "                      [--flash-out FILE] [--ms-flash-out FILE] [--unplug-after N] [--trace]\n"
     "A card reader of the machine file on a USB device controller: a mass-storage\n"
     "gadget made through configfs and served through FunctionFS, until SIGTERM,\n"
     "SIGINT or until the gadget is unbound.\n";
@@ -45,6 +45,10 @@ VirtualReaderCommandLine parseVirtualReaderOptions(const std::vector<std::string
     if (name == "--help" || name == "-h") {
       result.help = true;
       return fail(kVirtualReaderUsage);
+    }
+    if (name == "--trace") {
+      options.trace = true;
+      continue;
     }
     const bool known = name == "--machine" || name == "--reader" || name == "--unplug-after" || name == "--udc" ||
                        name == "--gadget" || name == "--flash-out" || name == "--ms-flash-out";

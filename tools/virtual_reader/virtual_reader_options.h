@@ -3,7 +3,7 @@
 // The command line of virtual-reader:
 //
 //   virtual-reader --machine FILE [--reader N] [--udc NAME] [--gadget NAME]
-//                  [--flash-out FILE] [--ms-flash-out FILE] [--unplug-after N]
+//                  [--flash-out FILE] [--ms-flash-out FILE] [--unplug-after N] [--trace]
 
 #include <optional>
 #include <string>
@@ -21,6 +21,8 @@ struct VirtualReaderOptions {
   std::string msFlashOut;
   /// Unplug after this many of the reader's data-out commands; 0: never.
   int unplugAfter = 0;
+  /// One line per command on standard error.
+  bool trace = false;
 };
 
 struct VirtualReaderCommandLine {

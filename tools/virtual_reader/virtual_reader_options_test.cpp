@@ -13,7 +13,8 @@ TEST(VirtualReaderOptionsTest, EveryOptionAndItsDefault) {
   EXPECT_EQ(defaults.options->unplugAfter, 0);
 
   const auto all = parseVirtualReaderOptions({"--machine", "m.json", "--reader", "2", "--udc", "u.1", "--gadget", "g_1",
-                                              "--flash-out", "f.bin", "--ms-flash-out", "ms.bin", "--unplug-after", "3"});
+                                              "--flash-out", "f.bin", "--ms-flash-out", "ms.bin", "--unplug-after", "3",
+                                              "--trace"});
   ASSERT_TRUE(all.options) << all.error;
   EXPECT_EQ(all.options->machineFile, "m.json");
   EXPECT_EQ(all.options->reader, 2);
@@ -22,6 +23,8 @@ TEST(VirtualReaderOptionsTest, EveryOptionAndItsDefault) {
   EXPECT_EQ(all.options->flashOut, "f.bin");
   EXPECT_EQ(all.options->msFlashOut, "ms.bin");
   EXPECT_EQ(all.options->unplugAfter, 3);
+  EXPECT_TRUE(all.options->trace);
+  EXPECT_FALSE(defaults.options->trace);
 }
 
 TEST(VirtualReaderOptionsTest, RefusedCommandLinesSayWhy) {
