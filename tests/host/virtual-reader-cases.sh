@@ -1,0 +1,94 @@
+#!/bin/sh
+# The virtual reader's cases in the host test's guest, sourced by the guest's
+# case script after its own (it gives run_case, wait_for_unit and
+# fresh_work). virtual-reader plays reader 1 of /cases/reader.json on
+# dummy_hcd; the guest's usb-storage drives it, and updater-cli --host must
+# see what it sees on the simulated machine of the same file
+# (tests/host/prepare-cases.sh makes the expected transcript and flash).
+
+# Starts the virtual reader with options "$@" and waits up to 10 s for its
+# "ready" line.
+start_virtual_reader() {
+  virtual-reader --machine /cases/reader.json --gadget vreader "$@" >/tmp/vreader.out 2>/tmp/vreader.err &
+  vreader_pid=$!
+  for _ in $(seq 50); do
+    grep -q '^virtual-reader: ready$' /tmp/vreader.out 2>/dev/null && return 0
+    kill -0 "$vreader_pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  echo "virtual-reader did not get ready:"
+  cat /tmp/vreader.out /tmp/vreader.err
+  return 1
+}
+
+# SIGTERM, then up to 10 s for the reader to stop. The cases run in
+# subshells, where the reader is no child to wait for.
+stop_virtual_reader() {
+  kill -TERM "$vreader_pid" 2>/dev/null
+  for _ in $(seq 50); do
+    # Until the guest's script reaps it, a reader that has ended is a zombie.
+    [ -e "/proc/$vreader_pid" ] || return 0
+    grep -q '^State:[[:space:]]*Z' "/proc/$vreader_pid/status" && return 0
+    sleep 0.2
+  done
+  echo "virtual-reader still runs 10 s after SIGTERM"
+  return 1
+}
+
+# What the reader and the kernel said, for a failed case: on the guest's
+# console, beyond the case's own lines.
+show_reader_log() {
+  {
+    echo "--- virtual-reader, standard output:"
+    cat /tmp/vreader.out
+    echo "--- virtual-reader, standard error (last 60 lines):"
+    tail -n 60 /tmp/vreader.err
+    echo "--- its threads:"
+    grep -H '^State' /proc/"$vreader_pid"/task/*/status 2>/dev/null
+    echo "--- updater-cli:"
+    head -n 40 /tmp/reader-isp.txt 2>/dev/null
+    echo "--- kernel:"
+    dmesg | tail -n 30
+  } >/dev/console 2>&1
+}
+
+# The kernel sees a USB mass-storage device whose INQUIRY is the machine
+# file's, and reads its medium (READ(10)): zeros.
+virtual_reader_is_a_disk() {
+  wait_for_unit sg0 || { show_reader_log; return 1; }
+  # sysfs keeps the blanks that pad the INQUIRY fields.
+  vendor=$(sed 's/ *$//' /sys/class/scsi_generic/sg0/device/vendor)
+  model=$(sed 's/ *$//' /sys/class/scsi_generic/sg0/device/model)
+  [ "$vendor" = "Generic" ] || { echo "vendor '$vendor'"; return 1; }
+  [ "$model" = "USB Card Reader" ] || { echo "model '$model'"; return 1; }
+  usb=$(readlink -f /sys/class/scsi_generic/sg0/device/../../../..)
+  [ "$(cat "$usb/idVendor"):$(cat "$usb/idProduct")" = "1234:5678" ] || { echo "ids of $usb"; return 1; }
+  block=$(ls /sys/class/scsi_generic/sg0/device/block/)
+  dd if="/dev/$block" bs=512 count=1 2>/dev/null >/tmp/first-block.bin
+  dd if=/dev/zero bs=512 count=1 2>/dev/null >/tmp/zero-block.bin
+  cmp /tmp/first-block.bin /tmp/zero-block.bin
+}
+
+# The whole ISP run over SG_IO: the transcript equals the simulated run's,
+# and the flash the reader writes when it stops equals the simulated one.
+virtual_reader_isp() {
+  fresh_work
+  updater-cli --host --workdir /tmp/work getinfo ispena isp verify >/tmp/reader-isp.txt 2>&1
+  stop_virtual_reader || { show_reader_log; return 1; }
+  diff /cases/reader-isp.expected /tmp/reader-isp.txt || { show_reader_log; return 1; }
+  cmp /cases/reader-isp.flash /tmp/vreader-flash.bin
+}
+
+# Everything the reader made in configfs is gone after it stopped.
+virtual_reader_cleans_up() {
+  [ ! -e /sys/kernel/config/usb_gadget/vreader ] || { echo "the gadget is still there"; return 1; }
+  ! grep -q functionfs /proc/mounts || { echo "FunctionFS still mounted"; return 1; }
+}
+
+if start_virtual_reader --flash-out /tmp/vreader-flash.bin --trace; then
+  run_case virtual_reader_is_a_disk virtual_reader_is_a_disk
+  run_case virtual_reader_isp virtual_reader_isp
+  run_case virtual_reader_cleans_up virtual_reader_cleans_up
+else
+  echo "FAIL virtual_reader_is_a_disk: $(head -n 5 /tmp/vreader.err)"
+fi
