@@ -9,7 +9,7 @@
 # Starts the virtual reader with options "$@" and waits up to 10 s for its
 # "ready" line.
 start_virtual_reader() {
-  virtual-reader --machine /cases/reader.json --gadget vreader "$@" >/tmp/vreader.out 2>/tmp/vreader.err &
+  virtual-reader --gadget vreader "$@" >/tmp/vreader.out 2>/tmp/vreader.err &
   vreader_pid=$!
   for _ in $(seq 50); do
     grep -q '^virtual-reader: ready$' /tmp/vreader.out 2>/dev/null && return 0
@@ -85,10 +85,64 @@ virtual_reader_cleans_up() {
   ! grep -q functionfs /proc/mounts || { echo "FunctionFS still mounted"; return 1; }
 }
 
-if start_virtual_reader --flash-out /tmp/vreader-flash.bin --trace; then
+# An injected failure on the bus: the run's transcript over SG_IO equals
+# the one on the simulated machine of the same file, made here in the guest
+# by the same updater-cli. A transport failure resets the reader (its port),
+# and it serves on.
+virtual_reader_failure() {
+  machine=/cases/$1.json
+  fresh_work
+  updater-cli --machine "$machine" --workdir /tmp/work getinfo ispena isp >/tmp/$1.expected 2>&1
+  fresh_work
+  updater-cli --host --workdir /tmp/work getinfo ispena isp >/tmp/$1.txt 2>&1
+  stop_virtual_reader || return 1
+  diff /tmp/$1.expected /tmp/$1.txt || { show_reader_log; return 1; }
+}
+
+# The reader unplugs itself once the first loader transfer's data has come:
+# the program sees the reader vanish in the transfer, and the flash stays
+# as it was.
+virtual_reader_unplugged() {
+  fresh_work
+  updater-cli --host --workdir /tmp/work getinfo ispena isp >/tmp/unplugged.txt 2>&1
+  grep -q '^virtual-reader: unplugged$' /tmp/vreader.out || { echo "no unplugged line"; show_reader_log; return 1; }
+  stop_virtual_reader || return 1
+  [ ! -s /tmp/vreader-flash.bin ] || { echo "the flash changed"; return 1; }
+  ! grep -q 'success 0x1' /tmp/unplugged.txt || { echo "the run succeeded"; cat /tmp/unplugged.txt; return 1; }
+}
+
+# Case $1: a new reader on machine file /cases/$3.json with options $4...,
+# then function $2 with the machine's name.
+run_reader_case() {
+  name=$1
+  case_function=$2
+  machine=$3
+  shift 3
+  if wait_for_gone && start_virtual_reader --machine "/cases/$machine.json" --flash-out /tmp/vreader-flash.bin --trace "$@" &&
+    wait_for_unit sg0 >/dev/null; then
+    run_case "$name" "$case_function" "$machine"
+  else
+    echo "FAIL $name: the reader did not come up"
+    show_reader_log
+  fi
+}
+
+# The previous reader's gadget is gone (up to 10 s).
+wait_for_gone() {
+  for _ in $(seq 50); do
+    [ -e /sys/kernel/config/usb_gadget/vreader ] || [ -e /dev/sg0 ] || return 0
+    sleep 0.2
+  done
+  return 0
+}
+
+if start_virtual_reader --machine /cases/reader.json --flash-out /tmp/vreader-flash.bin --trace; then
   run_case virtual_reader_is_a_disk virtual_reader_is_a_disk
   run_case virtual_reader_isp virtual_reader_isp
   run_case virtual_reader_cleans_up virtual_reader_cleans_up
 else
   echo "FAIL virtual_reader_is_a_disk: $(head -n 5 /tmp/vreader.err)"
 fi
+run_reader_case virtual_reader_transport_failure virtual_reader_failure reader-transport
+run_reader_case virtual_reader_status_failure virtual_reader_failure reader-status
+run_reader_case virtual_reader_unplugged virtual_reader_unplugged reader --unplug-after 1
