@@ -94,3 +94,10 @@ make_plain_gadget plain dummy_udc.0
 run_case plain_disk_is_no_reader plain_disk_is_no_reader
 run_case node_without_permission node_without_permission
 remove_plain_gadget plain
+
+# The virtual reader's cases, when it was built. Their serial numbers are
+# those of the machine file's date.
+if command -v virtual-reader >/dev/null; then
+  date -s "2008-05-20 09:00:00" >/dev/null
+  . /cases/virtual-reader-cases.sh
+fi

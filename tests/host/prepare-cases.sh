@@ -41,3 +41,8 @@ if [ -e "$cases/reader.json" ]; then
   expect "$cases/reader.json" "$cases/reader-isp.expected" --dump-firmware "$scratch/out" getinfo ispena isp verify
   cp "$scratch/out/reader-1.bin" "$cases/reader-isp.flash"
 fi
+# Two readers on two buses: the second one selected, programmed and verified.
+if [ -e "$cases/two-readers.json" ]; then
+  expect "$cases/two-readers.json" "$cases/two-readers.expected" --dump-firmware "$scratch/out" getinfo device=2 ispena isp verify
+  cp "$scratch/out/reader-2.bin" "$cases/two-readers.flash"
+fi

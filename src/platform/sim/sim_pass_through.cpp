@@ -234,6 +234,30 @@ PassThroughCheck checkPassThrough(ConstBytes input, Bytes output) {
   return check;
 }
 
+PassThroughCheck checkCommandBlock(ConstBytes cdbField) {
+  PassThroughCheck check;
+  if (cdbField.size() != spt::kCdbFieldSize) {
+    check.violation = "command block: " + std::to_string(cdbField.size()) + " bytes, expected 16";
+    return check;
+  }
+  const PassThroughCommand* command = findCommand(cdbField.first(kCommandBlockLength));
+  if (command == nullptr) {
+    check.violation = "command block " + hexDigits(cdbField) + " is unknown";
+    return check;
+  }
+  check.violation = checkCdb(*command, cdbField);
+  if (!check.violation.empty()) return check;
+
+  CheckedPassThrough request;
+  request.command = command;
+  std::copy_n(cdbField.begin(), kCommandBlockLength, request.cdb.begin());
+  request.transferLength = expectedFor(*command, cdbField).transferLength;
+  check.request = request;
+  return check;
+}
+
+bool carriesDataIn(const CheckedPassThrough& request) { return request.command->dataIn == spt::kScsiIoctlDataIn; }
+
 const char* requestName(const CheckedPassThrough& request) { return request.command->name; }
 
 PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& request) {

@@ -39,6 +39,17 @@ struct PassThroughCheck {
 /// the layout the program must send for its command.
 PassThroughCheck checkPassThrough(ConstBytes input, Bytes output);
 
+/// A command block as a reader receives it whatever carried it (the
+/// pass-through request above, or a USB bulk-only command wrapper): the 16
+/// bytes of `cdbField` matched against the command table alone. The request
+/// that comes back has its command, block and transfer length; its data
+/// spans are empty for the carrier to fill.
+PassThroughCheck checkCommandBlock(ConstBytes cdbField);
+
+/// Whether the reader sends the request's data (else it receives it, or
+/// there is none).
+bool carriesDataIn(const CheckedPassThrough& request);
+
 /// `bytes` as lower-case hex digits, two per byte, no separators.
 std::string hexDigits(ConstBytes bytes);
 

@@ -337,5 +337,42 @@ TEST_F(PassThroughTest, LargestImageFillsTheWholeDataArea) {
   EXPECT_EQ(machine_.requests("sendIspData")[0].length, 65536u);
 }
 
+// A command block alone, as a USB bulk-only wrapper carries it: the same
+// table decides which request it is, which way its data goes and how long.
+TEST(CommandBlockCheckTest, TheCommandTableJudgesABlockWithoutItsRequest) {
+  struct Row {
+    const char* name;
+    std::vector<Byte> block;  // the leading bytes; the rest of the 16 are zero
+    const char* request;      // none: refused
+    bool dataIn;
+    std::uint32_t transferLength;
+  };
+  const Row rows[] = {
+      {"inquiry", {0x12, 0, 0, 0, 0x24}, "inquiry", true, 36},
+      {"identify", {0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80}, "deviceIdentify", true, 528},
+      {"jump", {0x06, 0xBF, 0, 0, 0x08}, "jumpToIsp", true, 0},
+      {"program 1000 bytes", {0x06, 0xB1, 0, 0, 0xE8, 0x03, 2}, "sendIspData", false, 1024},
+      {"inquiry of another length", {0x12, 0, 0, 0, 0x60}, nullptr, false, 0},
+      {"read(10)", {0x28, 0, 0, 0, 0, 0, 0, 0, 1}, nullptr, false, 0},
+      {"vendor block beyond 12 bytes", {0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 1}, nullptr, false, 0},
+  };
+  for (const Row& row : rows) {
+    std::vector<Byte> field(16, 0);
+    std::copy(row.block.begin(), row.block.end(), field.begin());
+    const PassThroughCheck check = checkCommandBlock(field);
+    if (row.request == nullptr) {
+      EXPECT_FALSE(check.request) << row.name;
+      EXPECT_FALSE(check.violation.empty()) << row.name;
+      continue;
+    }
+    ASSERT_TRUE(check.request) << row.name << ": " << check.violation;
+    EXPECT_STREQ(requestName(*check.request), row.request) << row.name;
+    EXPECT_EQ(carriesDataIn(*check.request), row.dataIn) << row.name;
+    EXPECT_EQ(check.request->transferLength, row.transferLength) << row.name;
+    EXPECT_TRUE(check.request->dataIn.empty() && check.request->dataOut.empty()) << row.name;
+  }
+  EXPECT_FALSE(checkCommandBlock(std::vector<Byte>(12, 0)).request) << "a field of 12 bytes";
+}
+
 }  // namespace
 }  // namespace updater
