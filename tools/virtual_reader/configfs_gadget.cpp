@@ -19,7 +19,7 @@ constexpr const char* kConfiguration = "c.1";
 
 std::string hexWord(std::uint16_t value) {
   char text[8];
-  std::snprintf(text, sizeof text, "0x%04x", value);
+  (void)std::snprintf(text, sizeof text, "0x%04x", value);
   return text;
 }
 
@@ -95,7 +95,7 @@ void ConfigfsGadget::unbind() {
   bound_ = false;
   // The kernel takes a lone newline as "no controller".
   if (std::string error = writeAttribute(root_ / "UDC", "\n"); !error.empty()) {
-    std::fprintf(stderr, "virtual-reader: %s\n", error.c_str());
+    (void)std::fprintf(stderr, "virtual-reader: %s\n", error.c_str());
   }
 }
 
@@ -104,7 +104,7 @@ void ConfigfsGadget::remove() {
     const fs::path& path = made_.back();
     std::error_code ignored;
     const int result = fs::is_symlink(path, ignored) ? ::unlink(path.c_str()) : ::rmdir(path.c_str());
-    if (result != 0) std::fprintf(stderr, "virtual-reader: cannot remove %s: %s\n", path.c_str(), std::strerror(errno));
+    if (result != 0) (void)std::fprintf(stderr, "virtual-reader: cannot remove %s: %s\n", path.c_str(), std::strerror(errno));
     made_.pop_back();
   }
 }

@@ -37,7 +37,7 @@ constexpr std::size_t kEventType = offsetof(usb_functionfs_event, type);
 constexpr std::size_t kSetupSize = sizeof(usb_ctrlrequest);
 constexpr std::size_t kEventsPerRead = 4;
 /// Data-out is read in pieces of at most this many bytes.
-constexpr std::size_t kReadPiece = 64 * 1024;
+constexpr std::size_t kReadPiece = std::size_t{64} * 1024;
 
 // Class requests of the bulk-only transport, to the interface.
 constexpr Byte kClassToInterface = USB_TYPE_CLASS | USB_RECIP_INTERFACE;
@@ -61,7 +61,7 @@ Io ioFailure(int error) {
     case ENODEV: return Io::Gone;
     case ESHUTDOWN: return Io::Disabled;
     default:
-      std::fprintf(stderr, "virtual-reader: bulk transfer: %s\n", std::strerror(error));
+      (void)std::fprintf(stderr, "virtual-reader: bulk transfer: %s\n", std::strerror(error));
       return Io::Disabled;
   }
 }
@@ -115,7 +115,7 @@ void traceCommand(ConstBytes wrapper, Io io) {
     char hex[4];
     const std::size_t length = std::min<std::size_t>(wrapper[bulk_only::command_offset::kBlockLength] & 0x1F, 16);
     for (std::size_t i = 0; i < length; ++i) {
-      std::snprintf(hex, sizeof hex, " %02x", wrapper[bulk_only::command_offset::kBlock + i]);
+      (void)std::snprintf(hex, sizeof hex, " %02x", wrapper[bulk_only::command_offset::kBlock + i]);
       line += hex;
     }
     line += (wrapper[bulk_only::command_offset::kFlags] & 0x80) != 0 ? ", in " : ", out ";
@@ -123,7 +123,7 @@ void traceCommand(ConstBytes wrapper, Io io) {
   }
   const char* ends[] = {"", ", interrupted", ", disabled", ", gone"};
   line += ends[static_cast<int>(io)];
-  std::fprintf(stderr, "%s\n", line.c_str());
+  (void)std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 }  // namespace
@@ -168,7 +168,7 @@ void FunctionFsServer::close() {
     *file = -1;
   }
   if (mounted_ && ::umount(mountPoint_.c_str()) != 0) {
-    std::fprintf(stderr, "virtual-reader: cannot unmount %s: %s\n", mountPoint_.c_str(), std::strerror(errno));
+    (void)std::fprintf(stderr, "virtual-reader: cannot unmount %s: %s\n", mountPoint_.c_str(), std::strerror(errno));
   }
   mounted_ = false;
   if (!mountPoint_.empty()) ::rmdir(mountPoint_.c_str());
@@ -195,7 +195,7 @@ void FunctionFsServer::serve(const std::atomic<bool>& stop) {
     const ssize_t count = ::read(ep0_, events, sizeof events);
     if (count < 0) {
       if (errno == EINTR || errno == EAGAIN || errno == EIDRM) continue;
-      std::fprintf(stderr, "virtual-reader: ep0: %s\n", std::strerror(errno));
+      (void)std::fprintf(stderr, "virtual-reader: ep0: %s\n", std::strerror(errno));
       break;
     }
     for (std::size_t at = 0; at + kEventSize <= static_cast<std::size_t>(count); at += kEventSize) {
@@ -237,12 +237,12 @@ void FunctionFsServer::handleSetup(ConstBytes setup, Shared& shared) {
 
   if (bulkOnlyRequest && request == kGetMaxLun && toHost && length >= 1) {
     const Byte maxLun = target_.maxLun();
-    if (::write(ep0_, &maxLun, 1) != 1) std::fprintf(stderr, "virtual-reader: GET MAX LUN: %s\n", std::strerror(errno));
+    if (::write(ep0_, &maxLun, 1) != 1) (void)std::fprintf(stderr, "virtual-reader: GET MAX LUN: %s\n", std::strerror(errno));
     return;
   }
   if (bulkOnlyRequest && request == kMassStorageReset && !toHost && length == 0) {
     resetBulk(shared);
-    if (::read(ep0_, nullptr, 0) < 0) std::fprintf(stderr, "virtual-reader: reset: %s\n", std::strerror(errno));
+    if (::read(ep0_, nullptr, 0) < 0) (void)std::fprintf(stderr, "virtual-reader: reset: %s\n", std::strerror(errno));
     return;
   }
   // Anything else is stalled: ep0 used against the request's direction.

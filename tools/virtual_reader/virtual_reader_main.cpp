@@ -66,14 +66,14 @@ bool writeFlashes(const VirtualReaderOptions& options, const SimReader& reader) 
       {options.flashOut, reader.loader.flash}, {options.msFlashOut, reader.msLoader.flash}};
   for (const auto& [path, flash] : outputs) {
     if (path.empty() || writeFlashFile(path, flash)) continue;
-    std::fprintf(stderr, "virtual-reader: cannot write %s\n", path.c_str());
+    (void)std::fprintf(stderr, "virtual-reader: cannot write %s\n", path.c_str());
     written = false;
   }
   return written;
 }
 
 int fail(const std::string& why) {
-  std::fprintf(stderr, "virtual-reader: %s\n", why.c_str());
+  (void)std::fprintf(stderr, "virtual-reader: %s\n", why.c_str());
   return 1;
 }
 
@@ -82,11 +82,11 @@ int fail(const std::string& why) {
 int main(int argc, char** argv) {
   const VirtualReaderCommandLine commandLine = parseVirtualReaderOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (commandLine.help) {
-    std::fputs(kVirtualReaderUsage, stdout);
+    (void)std::fputs(kVirtualReaderUsage, stdout);
     return 0;
   }
   if (!commandLine.options) {
-    std::fprintf(stderr, "virtual-reader: %s\n%s", commandLine.error.c_str(), kVirtualReaderUsage);
+    (void)std::fprintf(stderr, "virtual-reader: %s\n%s", commandLine.error.c_str(), kVirtualReaderUsage);
     return 2;
   }
   const VirtualReaderOptions& options = *commandLine.options;
@@ -109,14 +109,14 @@ int main(int argc, char** argv) {
   FunctionFsServer server(target, [&gadget] {
     gadget.unbind();
     std::puts("virtual-reader: unplugged");
-    std::fflush(stdout);
+    (void)std::fflush(stdout);
   }, options.trace);
   std::string error = gadget.create(identityOf(reader.description));
   if (error.empty()) error = server.open(gadget.functionInstance());
   if (error.empty()) error = gadget.bind(options.udc);
   if (!error.empty()) return fail(error);
   std::puts("virtual-reader: ready");
-  std::fflush(stdout);
+  (void)std::fflush(stdout);
 
   server.serve(stopAsked);
 

@@ -59,7 +59,13 @@ VirtualReaderCommandLine parseVirtualReaderOptions(const std::vector<std::string
       options.machineFile = value;
     } else if (name == "--reader" || name == "--unplug-after") {
       const std::optional<int> n = number(value, name == "--reader" ? 1 : 0);
-      if (!n) return fail(name + ": not a number" + (name == "--reader" ? " from 1: " : " from 0: ") + value);
+      if (!n) {
+        std::string why = name;
+        why += ": not a number";
+        why += name == "--reader" ? " from 1: " : " from 0: ";
+        why += value;
+        return fail(why);
+      }
       (name == "--reader" ? options.reader : options.unplugAfter) = *n;
     } else if (name == "--udc") {
       options.udc = value;
