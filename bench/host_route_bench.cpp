@@ -49,6 +49,7 @@ class QuietClock final : public Clock {
  public:
   void sleep(std::uint32_t) override {}
   LocalDate localDate() override { return {2008, 5, 20}; }
+  LocalDateTime localDateTime() override { return {{2008, 5, 20}, 9, 0, 0}; }
 };
 
 std::vector<HostReader> oneReader() {

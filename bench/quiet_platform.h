@@ -19,6 +19,7 @@ class QuietPort : public Port {
   HostSystem hostSystem() override { return {}; }
   void sleep(std::uint32_t milliseconds) override { virtualMs += milliseconds; }
   LocalDate localDate() override { return {2007, 12, 25}; }
+  LocalDateTime localDateTime() override { return {{2007, 12, 25}, 9, 30, 0}; }
   void consoleLine(std::string_view) override {}
   std::uint64_t virtualMs = 0;
 
@@ -43,6 +44,9 @@ class QuietPort : public Port {
   FileLockResult lockFile(const std::filesystem::path& path) override { return lockHostFile(path); }
   bool unlockFile(FileLockValue lock) override { return unlockHostFile(lock); }
   NewFileResult createNewFile(const std::filesystem::path& path) override { return createNewHostFile(path); }
+  AppendFileResult openFileForAppend(const std::filesystem::path& path) override {
+    return openHostFileForAppend(path);
+  }
   FileWriteResult writeFile(NewFileValue file, std::string_view data) override { return writeHostFile(file, data); }
   bool flushFile(NewFileValue file) override { return flushHostFile(file); }
   bool closeFile(NewFileValue file) override { return closeHostFile(file); }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/identity_text.h"
 #include "app/program.h"
 #include "common/text_format.h"
 #include "device/route_registry.h"
@@ -23,45 +24,9 @@ constexpr std::array<std::string_view, 15> kNoUsb20RevisionCodes = {
 constexpr std::string_view kHeading = "\n====  Device String And Inquiry Information     =====";
 constexpr std::size_t kSeparatorWidth = 53;
 
-/// A formatted piece lands in the window text as a C string: it ends at its
-/// first NUL, so a NUL character adds nothing, nor does whatever follows it
-/// in the same piece.
-void appendPiece(std::string& text, std::string_view piece) { text.append(piece.substr(0, piece.find('\0'))); }
-
-template <std::size_t N>
-void appendChars(std::string& text, const std::array<char, N>& field) {
-  for (char c : field) appendPiece(text, std::string_view(&c, 1));
-}
-
 template <std::size_t N>
 void appendCharsWithBlanks(std::string& text, const std::array<char, N>& field) {
   for (char c : field) appendPiece(text, std::string{c, ' '});
-}
-
-/// "%02d"
-void appendDecimal2(std::string& text, std::uint32_t value) {
-  if (value < 10) text += '0';
-  appendDecimal(text, value);
-}
-
-/// "%x.%02x.%02x-200%x-%02d-%02d[OEM-%02x][CEM-%02x]"
-void appendFwRevision(std::string& text, const std::array<Byte, 8>& revision) {
-  appendHex(text, revision[0]);
-  text += '.';
-  appendPaddedHex(text, revision[1], 2);
-  text += '.';
-  appendPaddedHex(text, revision[2], 2);
-  text += "-200";
-  appendHex(text, revision[3]);
-  text += '-';
-  appendDecimal2(text, revision[4]);
-  text += '-';
-  appendDecimal2(text, revision[5]);
-  text += "[OEM-";
-  appendPaddedHex(text, revision[6], 2);
-  text += "][CEM-";
-  appendPaddedHex(text, revision[7], 2);
-  text += ']';
 }
 
 /// "%x.%02x-200%x-%02d-%02d" with year and month from one byte's nibbles.
@@ -90,11 +55,9 @@ void appendIdentityBlock(std::string& text, const DeviceEntry& entry) {
   text += "\n Str Serial Number    :";
   appendCharsWithBlanks(text, entry.strSerial);
   text += "\n Device VID-PID       :[";
-  appendPaddedHex(text, entry.vidPid[0], 2);
-  appendPaddedHex(text, entry.vidPid[1], 2);
+  text += vendorIdText(entry);
   text += "]-[";
-  appendPaddedHex(text, entry.vidPid[2], 2);
-  appendPaddedHex(text, entry.vidPid[3], 2);
+  text += productIdText(entry);
   text += ']';
   text += "\n Inq Manufacture Name :";
   appendChars(text, entry.inqManufacture);
@@ -117,11 +80,8 @@ void appendMsFwRevisionLine(std::string& text, const DeviceEntry& entry) {
 }
 
 void appendHwRevisionLine(std::string& text, const DeviceEntry& entry) {
-  std::string line = "\n USB H/W Revision     :";
-  appendPaddedHex(line, entry.usbHwRevision[0], 2);
-  appendPaddedHex(line, entry.usbHwRevision[1], 2);
-  line += static_cast<char>(entry.usbHwRevision[2]);
-  appendPiece(text, line);
+  text += "\n USB H/W Revision     :";
+  text += hardwareRevisionField(entry);
 }
 
 bool showsUsb20Revision(const DeviceEntry& entry, std::string_view revisionText) {

@@ -1,11 +1,13 @@
 #include "app/operator_commands.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/control_ids.h"
 #include "app/device_report.h"
+#include "app/history_columns.h"
 #include "app/load_user_isp_data.h"
 #include "app/main_window.h"
 #include "app/route_operations.h"
@@ -114,24 +116,31 @@ void appendTally(Program& program) {
 }
 
 /// Runs `job` (a callable taking the JobContext) on the route the program's
-/// inputs select now.
+/// inputs select now. Its history record names the route the job's
+/// requests take: `jobRoute`, or else the selected one.
 template <typename Job>
-void runJob(Program& program, RouteSet& routes, Job&& job) {
+void runJob(Program& program, RouteSet& routes, std::optional<AccessRoute> jobRoute, Job&& job) {
   RunSink sink = program.sink();
-  JobContext context = program.jobContext(sink, routes.selected(program.routeInputs()));
+  Route* const route = routes.selected(program.routeInputs());
+  JobContext context = program.jobContext(sink, route);
+  if (!jobRoute && route != nullptr) jobRoute = route->id();
+  program.historyRecord = readerHistoryColumns(program, jobRoute);
   job(context);
 }
 
 void runIsp(Program& program, RouteSet& routes) {
-  runJob(program, routes, [&](JobContext& job) { runIspJob(job, program.tally, program.serialCounter); });
+  runJob(program, routes, std::nullopt,
+         [&](JobContext& job) { runIspJob(job, program.tally, program.serialCounter); });
 }
 
 void runVerify(Program& program, RouteSet& routes) {
-  runJob(program, routes, [](JobContext& job) { runVerifyJob(job); });
+  runJob(program, routes, std::nullopt, [](JobContext& job) { runVerifyJob(job); });
 }
 
+// The Memory Stick controller is always reached through the port driver.
 void runMs(Program& program, RouteSet& routes, int verifyMode) {
-  runJob(program, routes, [&](JobContext& job) { runMsUpdate(job, routes.selfDriverPort(), verifyMode); });
+  runJob(program, routes, AccessRoute::SelfDriverPort,
+         [&](JobContext& job) { runMsUpdate(job, routes.selfDriverPort(), verifyMode); });
 }
 
 void runIspOrMsProgram(Program& program, RouteSet& routes) {

@@ -68,6 +68,8 @@ struct Program {
   FirmwareImage firmwareImage;
   /// The counter last loaded from SERIAL.TXT or advanced; 0 at start-up.
   SerialCounter serialCounter;
+  /// The record of the run under way in HISTORY.CSV.
+  HistoryRecord historyRecord;
 
   RouteInputs routeInputs() const { return {osMode, selfDriverChosen, driverKind}; }
 
@@ -77,7 +79,8 @@ struct Program {
 
   /// What a job runs with, on `route` (none on an unsupported Windows).
   JobContext jobContext(RunSink& runSink, Route* route) {
-    return {port, runSink, workingDirectory, userIspData, selectedDriverName, deviceTable, route, firmwareImage};
+    return {port,        runSink, workingDirectory, userIspData, selectedDriverName,
+            deviceTable, route,   firmwareImage,    historyRecord};
   }
 };
 

@@ -31,6 +31,12 @@ class RunSink {
   void box(std::string_view text, MessageIcon icon) { mainView_.messageBox(text, boxCaption_, icon); }
   void stopBox(std::string_view text) { box(text, MessageIcon::Stop); }
 
+  /// The text of the failure that ends (or turns) the run, as StatusLog took
+  /// it, or as the box showed it where StatusLog took none; the run's
+  /// history record names it. Empty while nothing failed.
+  void noteFailure(std::string_view text) { failureText_ = text; }
+  const std::string& failureText() const { return failureText_; }
+
   StatusView& statusView() { return statusView_; }
 
  private:
@@ -38,6 +44,7 @@ class RunSink {
   MainView& mainView_;
   StatusView& statusView_;
   std::string_view boxCaption_;
+  std::string failureText_;
 };
 
 }  // namespace updater

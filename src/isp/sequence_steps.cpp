@@ -60,6 +60,7 @@ bool refuseUnsendableLength(RunSink& sink, std::uint32_t length) {
   appendDecimal(text, length);
   sink.stopBox(text);
   sink.appendLine(text);
+  sink.noteFailure(text);
   return true;
 }
 
@@ -82,6 +83,7 @@ void failRun(SequenceContext& context, StatusDialog& window, std::string_view bo
   window.hide();
   context.sink.stopBox(boxText);
   context.sink.appendLine(logText);
+  context.sink.noteFailure(logText);
   context.route.end();
 }
 

@@ -23,16 +23,20 @@ class VerifyRun {
   VerifyRun(const LoaderImage& image, SequenceContext& context)
       : image_(image), context_(context), sink_(context.sink), window_(context.sink.statusView()) {}
 
-  void run() {
+  bool run() {
     openWindow();
-    if (!enterLoader()) return;
+    if (!enterLoader()) return false;
     Byte status = 0;
     const Attempt result = retryAttempts(
         kRetryLines, [&](std::string_view line) { logEvent(sink_, window_, line); },
         [&] { return compare(status); });
-    if (result == Attempt::Failed) return;
-    if (result == Attempt::Done) return succeed();
+    if (result == Attempt::Failed) return false;
+    if (result == Attempt::Done) {
+      succeed();
+      return true;
+    }
     giveUp(status);
+    return false;
   }
 
  private:
@@ -110,10 +114,10 @@ class VerifyRun {
 
 }  // namespace
 
-void verifyFirmware(const LoaderImage& image, SequenceContext& context) {
-  if (refuseUnsendableLength(context.sink, image.length)) return;
-  if (!startRoute(context.route, context.sink)) return;
-  VerifyRun(image, context).run();
+bool verifyFirmware(const LoaderImage& image, SequenceContext& context) {
+  if (refuseUnsendableLength(context.sink, image.length)) return false;
+  if (!startRoute(context.route, context.sink)) return false;
+  return VerifyRun(image, context).run();
 }
 
 }  // namespace updater

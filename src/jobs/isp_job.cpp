@@ -4,8 +4,10 @@
 
 #include "isp/program_firmware.h"
 #include "jobs/image_compatibility.h"
+#include "jobs/history_file.h"
 #include "jobs/image_patch.h"
 #include "jobs/job_steps.h"
+#include "jobs/run_history.h"
 #include "jobs/serial_lock.h"
 #include "common/text_format.h"
 
@@ -23,31 +25,54 @@ class IspRun {
       : job_(job), sink_(job.sink), tally_(tally), counter_(counter),
         groups_(revisionGroupsOf(job.table.hardwareRevisionText)) {}
 
+  // The record goes into the history while the counter is still locked, so
+  // that the stations sharing the folder write theirs in the order of their
+  // numbers; the boxes about the files come last, with nothing held.
   void run() {
-    startJobLog(sink_, kTitle);
-    const std::optional<JobFiles> files = loadJobFiles(job_, filesPlan());
-    if (!files || !loadSerialCounterIfUsed()) return;
-    appendCounterLines();
-
-    const LocalDate date = job_.port.localDate();
-    if (date.year <= kLastRefusedYear) return failJob(sink_, "Error!!! Year too small, " + std::to_string(date.year));
-    const SerialNumber serialNumber = makeSerialNumber(counter_, date);
-    appendSerialNumberLines(serialNumber);
-
-    if (!patch(*files, serialDescriptor(serialNumber))) return;
-    const DeviceTable& table = job_.table;
-    const auto mismatch = checkImageMatchesDevice(imageHead(job_.firmware), table.hardwareRevisionText,
-                                                  selectedEntry(table).usbHwRevision);
-    if (mismatch) return stopJob(sink_, *mismatch);
-
-    const std::uint32_t successesBefore = tally_.successCount;
-    runOnRoute(job_, [&](const LoaderImage& image, SequenceContext& context) {
-      programFirmware(image, context, tally_);
-    });
-    if (tally_.successCount == successesBefore + 1) consumeSerialNumber();
+    const bool succeeded = runSteps();
+    const bool recorded = writeRunRecord(job_, "isp", succeeded);
+    serialLock_.reset();
+    if (saveResult_ != SerialSaveResult::Ok) sink_.stopBox(serialSaveMessage(saveResult_));
+    if (!recorded) sink_.stopBox(kHistoryWriteFailure);
   }
 
  private:
+  bool runSteps() {
+    startJobLog(sink_, kTitle);
+    const std::optional<JobFiles> files = loadJobFiles(job_, filesPlan());
+    if (files) noteHistoryImage(job_.history, fieldText(job_.userIspData.romCodeFile), job_.firmware);
+    if (!files || !loadSerialCounterIfUsed()) return false;
+    appendCounterLines();
+
+    const LocalDate date = job_.port.localDate();
+    if (date.year <= kLastRefusedYear) {
+      failJob(sink_, "Error!!! Year too small, " + std::to_string(date.year));
+      return false;
+    }
+    const SerialNumber serialNumber = makeSerialNumber(counter_, date);
+    appendSerialNumberLines(serialNumber);
+
+    if (!patch(*files, serialDescriptor(serialNumber))) return false;
+    const DeviceTable& table = job_.table;
+    const auto mismatch = checkImageMatchesDevice(imageHead(job_.firmware), table.hardwareRevisionText,
+                                                  selectedEntry(table).usbHwRevision);
+    if (mismatch) {
+      stopJob(sink_, *mismatch);
+      return false;
+    }
+
+    const std::uint32_t successesBefore = tally_.successCount;
+    const bool sent = runOnRoute(job_, [&](const LoaderImage& image, SequenceContext& context) {
+      programFirmware(image, context, tally_);
+    });
+    // The number went out with the image, whether or not the loader took
+    // it all: a failed run may have left it in the reader.
+    if (sent) job_.history.serial = writtenSerialText(serialNumber);
+    if (tally_.successCount != successesBefore + 1) return false;
+    consumeSerialNumber();
+    return true;
+  }
+
   JobFilesPlan filesPlan() const {
     return {groups_.readsAddressFile,
             groups_.readsBmpMapWords ? AddressWords::WithBmpMap : AddressWords::IdentityOnly,
@@ -58,7 +83,10 @@ class IspRun {
     if (!groups_.usesSerialFile) return true;
     if (!lockCounterIfAdvanced()) return false;
     const SerialLoadResult result = loadSerialCounter(job_.workingDirectory, counter_);
-    if (result == SerialLoadResult::Ok) return true;
+    if (result == SerialLoadResult::Ok) {
+      noteHistoryCounter(job_.history, counter_);
+      return true;
+    }
     failJob(sink_, serialLoadMessage(result));
     return false;
   }
@@ -90,15 +118,16 @@ class IspRun {
     appendRomCodeLines(sink_, fieldText(job_.userIspData.romCodeFile), job_.driverName);
   }
 
-  void appendSerialNumberLines(const SerialNumber& generated) {
+  /// The serial number the image carries: DEVICE.TXT's fixed one, or the
+  /// one made from the counter.
+  std::string writtenSerialText(const SerialNumber& generated) const {
     const UserIspData& data = job_.userIspData;
-    std::string line = "SERIAL NUMBER: ";
-    if (data.serialActive) {
-      line += fieldText(data.serialString);
-    } else {
-      line.append(generated.begin(), generated.end());
-    }
-    sink_.appendLine(line);
+    if (data.serialActive) return std::string(fieldText(data.serialString));
+    return std::string(generated.begin(), generated.end());
+  }
+
+  void appendSerialNumberLines(const SerialNumber& generated) {
+    sink_.appendLine("SERIAL NUMBER: " + writtenSerialText(generated));
     sink_.appendLine(kRuleLine);
   }
 
@@ -135,10 +164,7 @@ class IspRun {
   void consumeSerialNumber() {
     if (job_.userIspData.serialActive || !groups_.usesSerialFile) return;
     advanceSerialCounter(counter_);
-    const SerialSaveResult result = saveSerialCounter(job_.port, job_.workingDirectory, counter_);
-    // Saved or not, the counter is done with; no box waits with it locked.
-    serialLock_.reset();
-    if (result != SerialSaveResult::Ok) stopJob(sink_, serialSaveMessage(result));
+    saveResult_ = saveSerialCounter(job_.port, job_.workingDirectory, counter_);
   }
 
   JobContext& job_;
@@ -146,9 +172,9 @@ class IspRun {
   IspTally& tally_;
   SerialCounter& counter_;
   const RevisionGroups groups_;
-  /// Held from the counter's load to its save; released by the end of the
-  /// run on every other path.
+  /// Held from the counter's load to the run's history record.
   UniqueFileLock serialLock_;
+  SerialSaveResult saveResult_ = SerialSaveResult::Ok;
 };
 
 }  // namespace

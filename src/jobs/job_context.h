@@ -2,7 +2,7 @@
 
 // What the ISP, verify and Memory Stick jobs run with: where they report,
 // where their files are, what DEVICE.TXT said, the readers and the route of
-// the moment. Each job takes what it changes besides (the image buffers, the
+// the moment, and the run's history record. Each job takes what it changes besides (the image buffers, the
 // serial counter, the run counters) as arguments of its own.
 
 #include <filesystem>
@@ -12,6 +12,7 @@
 #include "device/route.h"
 #include "isp/run_sink.h"
 #include "jobs/firmware_image.h"
+#include "jobs/history_record.h"
 #include "jobs/user_isp_data.h"
 #include "platform/port.h"
 
@@ -32,6 +33,9 @@ struct JobContext {
   Route* route;
   /// The buffers the job loads the image files into.
   FirmwareImage& firmware;
+  /// The run's record in HISTORY.CSV, the station's and the reader's
+  /// columns filled in; the job completes and appends it.
+  HistoryRecord& history;
 };
 
 }  // namespace updater

@@ -21,13 +21,17 @@ void appendRomCodeLines(RunSink& sink, std::string_view romCodeFile, std::string
 void failJob(RunSink& sink, std::string_view boxText, std::string_view logText) {
   sink.stopBox(boxText);
   sink.appendLine(logText);
+  sink.noteFailure(logText);
 }
 
 void failJob(RunSink& sink, std::string_view text) { failJob(sink, text, text); }
 
 void failJob(RunSink& sink, const ImageFileResult& failure) { failJob(sink, failure.boxText, failure.logText); }
 
-void stopJob(RunSink& sink, std::string_view text) { sink.stopBox(text); }
+void stopJob(RunSink& sink, std::string_view text) {
+  sink.stopBox(text);
+  sink.noteFailure(text);
+}
 
 std::optional<JobFiles> loadJobFiles(JobContext& job, const JobFilesPlan& plan) {
   const UserIspData& data = job.userIspData;

@@ -10,6 +10,7 @@
 #include "isp/sequence_steps.h"
 #include "isp/status_dialog.h"
 #include "jobs/image_files.h"
+#include "jobs/run_history.h"
 
 namespace updater {
 namespace {
@@ -100,22 +101,22 @@ class MsUpdateRun {
     portRoute_.aimAt(0);
   }
 
-  void run() {
+  bool run() {
     startReport();
     openWindow();
-    if (!loadFirmwareFile()) return;
-    if (!readMainRevision()) return;
-    if (!enterLoader()) return;
-    if (!readLoaderRevision()) return;
+    if (!loadFirmwareFile()) return false;
+    if (!readMainRevision()) return false;
+    if (!enterLoader()) return false;
+    if (!readLoaderRevision()) return false;
     Byte status = 0;
-    if (!transfer(status)) return;
+    if (!transfer(status)) return false;
     reportTransfer(status);
     if (oldLoader_) {
       // Such a loader cannot be left again by the program: the controller stays in it.
       window_.hide();
-      return;
+      return status == IspWriteOk;
     }
-    leaveLoader();
+    return leaveLoader() && status == IspWriteOk;
   }
 
  private:
@@ -141,6 +142,7 @@ class MsUpdateRun {
   bool fail(std::string_view boxText, std::string_view logText) {
     box(boxText);
     sink_.appendLine(logText);
+    sink_.noteFailure(logText);
     return false;
   }
 
@@ -168,7 +170,9 @@ class MsUpdateRun {
   bool loadFirmwareFile() {
     const ImageFileResult result = loadFirmwareImage(job_.firmware, job_.workingDirectory,
                                                      fieldText(job_.userIspData.msRomCodeFile), kMsFirmwareLimit);
-    return result.ok() || fail(result.boxText, result.logText);
+    if (!result.ok()) return fail(result.boxText, result.logText);
+    noteHistoryImage(job_.history, fieldText(job_.userIspData.msRomCodeFile), job_.firmware);
+    return true;
   }
 
   bool scanPortDriver() {
@@ -263,28 +267,22 @@ class MsUpdateRun {
       report_ += texts_.success;
     } else {
       // The switch back still follows, with the window hidden.
-      box("Error!!! MS ISP OR Verify Fail!!!");
+      constexpr std::string_view kFailed = "Error!!! MS ISP OR Verify Fail!!!";
+      box(kFailed);
+      sink_.noteFailure(kFailed);
     }
     publish();
   }
 
-  void leaveLoader() {
-    if (!switchProgram()) {
-      fail(kJumpError, "Error!!! JMP MS 32K STATUS ERROR!!!");
-      return;
-    }
+  bool leaveLoader() {
+    if (!switchProgram()) return fail(kJumpError, "Error!!! JMP MS 32K STATUS ERROR!!!");
     Byte status = 0;
-    if (!readIspStatus(route_, status)) {
-      fail(kStatusError, "Error!!! GET MS 32K STATUS ERROR!!!");
-      return;
-    }
-    if (status != IspReady) {
-      fail(jumpStatusText(status, "32K"));
-      return;
-    }
+    if (!readIspStatus(route_, status)) return fail(kStatusError, "Error!!! GET MS 32K STATUS ERROR!!!");
+    if (status != IspReady) return fail(jumpStatusText(status, "32K"));
     append("SUCCESS! MS STATUS:9c [F/W jump into MS 32K now]");
     publish();
     window_.hide();
+    return true;
   }
 
   JobContext& job_;
@@ -300,9 +298,12 @@ class MsUpdateRun {
 
 }  // namespace
 
-void runMsUpdate(JobContext& job, SelfDriverPortRoute& portRoute, int verifyMode) {
-  MsUpdateRun(job, portRoute, verifyMode == kMsVerify).run();
+bool runMsUpdate(JobContext& job, SelfDriverPortRoute& portRoute, int verifyMode) {
+  const bool verify = verifyMode == kMsVerify;
+  const bool succeeded = MsUpdateRun(job, portRoute, verify).run();
   portRoute.driver().close();
+  recordRun(job, verify ? "ms-verify" : "ms-isp", succeeded);
+  return succeeded;
 }
 
 }  // namespace updater

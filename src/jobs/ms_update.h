@@ -23,7 +23,8 @@ inline constexpr int kMsProgram = 0;
 inline constexpr std::uint32_t kMsFirmwareLimit = 0x8000;
 
 /// `job.route` is not used: every command goes through `portRoute`, to the
-/// driver's device 0.
-void runMsUpdate(JobContext& job, SelfDriverPortRoute& portRoute, int verifyMode);
+/// driver's device 0. True when the controller took (or matched) the
+/// firmware and, unless its loader cannot be left, went back to its program.
+bool runMsUpdate(JobContext& job, SelfDriverPortRoute& portRoute, int verifyMode);
 
 }  // namespace updater

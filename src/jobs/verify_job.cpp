@@ -4,6 +4,7 @@
 #include "jobs/image_compatibility.h"
 #include "jobs/image_patch.h"
 #include "jobs/job_steps.h"
+#include "jobs/run_history.h"
 
 namespace updater {
 namespace {
@@ -16,7 +17,8 @@ void runVerifyJob(JobContext& job) {
   startJobLog(job.sink, kTitle);
   const RevisionGroups groups = revisionGroupsOf(job.table.hardwareRevisionText);
   const std::optional<JobFiles> files = loadJobFiles(job, {groups.readsBmpMapWords, AddressWords::WithBmpMap, false});
-  if (!files) return;
+  if (!files) return recordRun(job, "verify", false);
+  noteHistoryImage(job.history, fieldText(job.userIspData.romCodeFile), job.firmware);
 
   // The type alone decides here, not the mark as in the ISP job: verify
   // checks no compatibility, so a type-6 image with the plain mark is
@@ -25,7 +27,9 @@ void runVerifyJob(JobContext& job) {
   if (files->bmpMapLoaded && imageHead(firmware).imageType == 6) insertBmpMap(firmware, *files->address);
 
   appendRomCodeLines(job.sink, fieldText(job.userIspData.romCodeFile), job.driverName);
-  runOnRoute(job, [](const LoaderImage& image, SequenceContext& context) { verifyFirmware(image, context); });
+  bool verified = false;
+  runOnRoute(job, [&](const LoaderImage& image, SequenceContext& context) { verified = verifyFirmware(image, context); });
+  recordRun(job, "verify", verified);
 }
 
 }  // namespace updater

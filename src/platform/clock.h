@@ -1,6 +1,7 @@
 #pragma once
 
-// Time as the program sees it: the pauses of the protocol and today's date.
+// Time as the program sees it: the pauses of the protocol, today's date and
+// the time of day.
 // Part of the platform port, so that tests control time: the simulated
 // machine only advances a virtual clock and never waits.
 
@@ -17,6 +18,16 @@ struct LocalDate {
   friend bool operator==(const LocalDate&, const LocalDate&) = default;
 };
 
+/// A local date and time of day, to the second.
+struct LocalDateTime {
+  LocalDate date;
+  int hour = 0;    // 0..23
+  int minute = 0;  // 0..59
+  int second = 0;  // 0..59
+
+  friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
+};
+
 class Clock {
  public:
   virtual ~Clock() = default;
@@ -26,6 +37,10 @@ class Clock {
 
   /// Today's local calendar date (GetLocalTime / localtime). Cannot fail.
   virtual LocalDate localDate() = 0;
+
+  /// The local date and time of day (GetLocalTime / localtime), read at
+  /// once so that the two belong together. Cannot fail.
+  virtual LocalDateTime localDateTime() = 0;
 };
 
 }  // namespace updater

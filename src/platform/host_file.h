@@ -14,6 +14,7 @@
 namespace updater {
 
 NewFileResult createNewHostFile(const std::filesystem::path& path);
+AppendFileResult openHostFileForAppend(const std::filesystem::path& path);
 FileWriteResult writeHostFile(NewFileValue file, std::string_view data);
 bool flushHostFile(NewFileValue file);
 bool closeHostFile(NewFileValue file);

@@ -30,6 +30,28 @@ NewFileResult createNewHostFile(const std::filesystem::path& path) {
   return {errno == EEXIST ? NewFileStatus::AlreadyThere : NewFileStatus::Failed, NewFileValue::None};
 }
 
+AppendFileResult openHostFileForAppend(const std::filesystem::path& path) {
+  // O_NONBLOCK: opening a FIFO must not wait for a reader before fstat
+  // refuses it. It changes nothing for a regular file.
+  int descriptor = -1;
+  do {
+    descriptor = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  } while (descriptor < 0 && errno == EINTR);
+  if (descriptor < 0) return {};
+  struct stat information {};
+  if (::fstat(descriptor, &information) != 0 || !S_ISREG(information.st_mode)) {
+    ::close(descriptor);
+    return {};
+  }
+  AppendFileResult result{true, fileValueOf(descriptor), static_cast<std::uint64_t>(information.st_size), false};
+  if (result.size > 0) {
+    char last = 0;
+    result.endsWithLineBreak =
+        ::pread(descriptor, &last, 1, static_cast<off_t>(result.size - 1)) == 1 && last == '\n';
+  }
+  return result;
+}
+
 FileWriteResult writeHostFile(NewFileValue file, std::string_view data) {
   if (file == NewFileValue::None) return {};
   ssize_t written = -1;

@@ -26,6 +26,34 @@ NewFileResult createNewHostFile(const std::filesystem::path& path) {
   return {there ? NewFileStatus::AlreadyThere : NewFileStatus::Failed, NewFileValue::None};
 }
 
+AppendFileResult openHostFileForAppend(const std::filesystem::path& path) {
+  // With FILE_APPEND_DATA and no FILE_WRITE_DATA every write goes in at the
+  // end. Others may append and read meanwhile; a reparse point is opened
+  // itself and refused below, never followed.
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  BY_HANDLE_FILE_INFORMATION information{};
+  const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+  LARGE_INTEGER size{};
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &information) ||
+      (information.dwFileAttributes & notPlain) != 0 || !GetFileSizeEx(file, &size)) {
+    CloseHandle(file);
+    return {};
+  }
+  AppendFileResult result{true, fileValueOf(file), static_cast<std::uint64_t>(size.QuadPart), false};
+  if (result.size > 0) {
+    const std::uint64_t at = result.size - 1;
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at & 0xFFFFFFFFu);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    char last = 0;
+    DWORD read = 0;
+    result.endsWithLineBreak = ReadFile(file, &last, 1, &read, &where) && read == 1 && last == '\n';
+  }
+  return result;
+}
+
 FileWriteResult writeHostFile(NewFileValue file, std::string_view data) {
   if (file == NewFileValue::None) return {};
   const DWORD chunk = data.size() > kLargestWrite ? kLargestWrite : static_cast<DWORD>(data.size());

@@ -69,6 +69,14 @@ struct NewFileResult {
   NewFileValue file = NewFileValue::None;  // the open file when Created, otherwise None
 };
 
+/// What openFileForAppend found.
+struct AppendFileResult {
+  bool ok = false;                         // the file is open for appending
+  NewFileValue file = NewFileValue::None;  // the open file when ok, otherwise None
+  std::uint64_t size = 0;                  // its length when opened: 0 for a file just made
+  bool endsWithLineBreak = false;          // its last byte is '\n'
+};
+
 /// What writeFile gives back, as write(2) and WriteFile do.
 struct FileWriteResult {
   bool ok = false;          // the call succeeded
@@ -267,6 +275,16 @@ class Port : public Clock {
   /// caller's, who closes it with closeFile; Failed and AlreadyThere hand
   /// out none.
   virtual NewFileResult createNewFile(const std::filesystem::path& path) = 0;
+
+  /// Opens the regular file at `path` for appending, making it empty when
+  /// nothing stands there: open with O_RDWR | O_APPEND | O_CREAT |
+  /// O_NOFOLLOW | O_NONBLOCK, CreateFileW with OPEN_ALWAYS, FILE_APPEND_DATA
+  /// and FILE_FLAG_OPEN_REPARSE_POINT. Each writeFile to it then goes in at
+  /// the file's end as one step, whoever else appends meanwhile. A link (not
+  /// followed), a directory, a FIFO or a device at `path` fails, left as it
+  /// was, and so does a folder where no file can be made. The caller closes
+  /// the file with closeFile.
+  virtual AppendFileResult openFileForAppend(const std::filesystem::path& path) = 0;
 
   /// Writes `data` at the file's current end, as one write(2) / WriteFile.
   /// ok with `written` < data.size() is a short write: that many bytes went

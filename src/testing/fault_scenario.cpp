@@ -132,6 +132,7 @@ void FaultScenarioRun::run(std::vector<InjectedFailure> failures, std::vector<In
   reader().failures = FailurePlan(std::move(failures));
   machine().fileFaults = FileFaultPlan(std::move(fileFaults));
   fixture_.harness.transcript.clear();
+  historyBefore_ = fixture_.directory.readFile("HISTORY.CSV");
   Program& p = program();
   switch (scenario_.job) {
     case SweepJob::Scan: getInfo(p, routes()); break;

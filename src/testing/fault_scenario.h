@@ -65,6 +65,10 @@ class FaultScenarioRun {
   ProgramHarness& harness() { return fixture_.harness; }
   RouteSet& routes() { return *fixture_.routes; }
   std::string serialFile() const { return fixture_.directory.readFile("SERIAL.TXT"); }
+  /// What the last run added to HISTORY.CSV.
+  std::string historyAppended() const {
+    return fixture_.directory.readFile("HISTORY.CSV").substr(historyBefore_.size());
+  }
   /// Whether a staging file of SERIAL.TXT's replacement stands in the folder.
   bool serialStagingLeft() const { return fixture_.directory.exists("SERIAL.TXT.new"); }
 
@@ -73,6 +77,7 @@ class FaultScenarioRun {
 
   FaultScenario scenario_;
   OperatorFixture fixture_;
+  std::string historyBefore_;
 };
 
 }  // namespace updater

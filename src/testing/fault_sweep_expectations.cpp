@@ -13,6 +13,12 @@ constexpr std::string_view kAspiStatusError = "Windows ASPI status Error";
 constexpr std::string_view kWriteDataError = "Write data Error\n";
 constexpr std::string_view kMsJumpError = "Error!!! JMP MS ISP STATUS ERROR!!!";
 constexpr std::string_view kMsStatusError = "Error!!! GET MS ISP STATUS ERROR!!!";
+constexpr std::string_view kHistoryNotWritten = "Error!!! Can Not Write HISTORY.CSV";
+
+/// A run that went through, its record not written: the stop box comes last.
+ExpectedReport notRecorded(std::string_view logLine) {
+  return {{{std::string(kHistoryNotWritten), MessageIcon::Stop}}, std::string(logLine), true};
+}
 
 /// A run's failure exit: its window hidden, a stop box, the StatusLog line.
 ExpectedReport stop(std::string_view box, std::string_view logLine) {
@@ -44,6 +50,7 @@ ExpectedReport programmingReport(Report report) {
   constexpr std::string_view kProgrammed = "SUCCESS! ISP STATUS:5a [Verify Data sucessfull]";
   switch (report) {
     case Report::None: return {{}, std::string(kProgrammed), true};
+    case Report::HistoryNotWritten: return notRecorded(kProgrammed);
     // The reader is programmed; the box alone says the counter was not saved.
     case Report::SerialNotSaved:
       return {{{"nError!!! Cannot save [SERIAL.TXT], program terminate", MessageIcon::Stop}},
@@ -61,6 +68,7 @@ ExpectedReport programmingReport(Report report) {
 ExpectedReport verifyReport(Report report) {
   switch (report) {
     case Report::None: return {{}, "SUCCESS! Verify STATUS:5a [Verify Data sucessfull]", true};
+    case Report::HistoryNotWritten: return notRecorded("SUCCESS! Verify STATUS:5a [Verify Data sucessfull]");
     case Report::Jump: return stop("Error!!! JMP ISP STATUS ERROR!!!", "Error!!! JMP Verify STATUS ERROR!!!");
     case Report::JumpStatus: return stop("Error!!! GET ISP STATUS ERROR!!!", "Error!!! GET Verify STATUS ERROR!!!");
     case Report::Compare: return stop("ERROR!!! ISP VERIFY Transfer Data Error!!!");
@@ -76,6 +84,7 @@ ExpectedReport msReport(Report report, bool verify) {
                                                 {std::string(kMsJumpError), MessageIcon::Stop}};
   switch (report) {
     case Report::None: return {{}, "SUCCESS! MS STATUS:9c [F/W jump into MS 32K now]", true};
+    case Report::HistoryNotWritten: return notRecorded("SUCCESS! MS STATUS:9c [F/W jump into MS 32K now]");
     case Report::MsNotReady:
       return stop("ERROR: Device Not Ready for ISP!! \n  P/S: May be the [MS Card not insert] or other problem!!!");
     case Report::MsSwitchNotWritten: return {switchBoxes, std::string(kMsJumpError), true};
@@ -211,8 +220,41 @@ constexpr FileStep kSerialSave[] = {
     {FileFault::RenameFails, 1, R::SerialNotSaved},
 };
 
+// Every job's run then appends its record to HISTORY.CSV: the file opened
+// for appending, written, flushed and closed. The programming job has made
+// one write, flush and close of each kind for SERIAL.TXT before.
+constexpr FileStep kIspHistory[] = {
+    {FileFault::CreateFails, 1, R::SerialNotSaved},
+    {FileFault::WriteFails, 1, R::SerialNotSaved},
+    {FileFault::ShortWrite, 1, R::None},
+    {FileFault::ShortWriteThenFails, 1, R::SerialNotSaved},
+    {FileFault::DiskFull, 1, R::SerialNotSaved},
+    {FileFault::FlushFails, 1, R::SerialNotSaved},
+    {FileFault::CloseFails, 1, R::SerialNotSaved},
+    {FileFault::RenameFails, 1, R::SerialNotSaved},
+    {FileFault::OpenFails, 1, R::HistoryNotWritten},
+    {FileFault::WriteFails, 2, R::HistoryNotWritten},
+    {FileFault::ShortWrite, 2, R::None},
+    {FileFault::ShortWriteThenFails, 2, R::HistoryNotWritten},
+    {FileFault::DiskFull, 2, R::HistoryNotWritten},
+    {FileFault::FlushFails, 2, R::HistoryNotWritten},
+    {FileFault::CloseFails, 2, R::HistoryNotWritten},
+};
+constexpr FileStep kHistoryOnly[] = {
+    {FileFault::OpenFails, 1, R::HistoryNotWritten},       {FileFault::WriteFails, 1, R::HistoryNotWritten},
+    {FileFault::ShortWrite, 1, R::None},                   {FileFault::ShortWriteThenFails, 1, R::HistoryNotWritten},
+    {FileFault::DiskFull, 1, R::HistoryNotWritten},        {FileFault::FlushFails, 1, R::HistoryNotWritten},
+    {FileFault::CloseFails, 1, R::HistoryNotWritten},
+};
+
 std::span<const FileStep> fileStepTable(const FaultScenario& scenario) {
-  if (scenario.job == SweepJob::Isp) return kSerialSave;
+  switch (scenario.job) {
+    case SweepJob::Scan: return {};
+    case SweepJob::Isp: return kIspHistory;
+    case SweepJob::Verify:
+    case SweepJob::MsProgram:
+    case SweepJob::MsVerify: return kHistoryOnly;
+  }
   return {};
 }
 
@@ -304,11 +346,12 @@ struct FileCallCount {
   int count;
 };
 
-constexpr FileCallCount kSerialSaveCalls[] = {{FileCall::CreateNewFile, 1},
-                                              {FileCall::WriteFile, 1},
-                                              {FileCall::FlushFile, 1},
-                                              {FileCall::CloseFile, 1},
-                                              {FileCall::RenameFile, 1}};
+constexpr FileCallCount kSerialSaveAndHistoryCalls[] = {
+    {FileCall::CreateNewFile, 1}, {FileCall::WriteFile, 2},  {FileCall::FlushFile, 2},
+    {FileCall::CloseFile, 2},     {FileCall::RenameFile, 1}, {FileCall::OpenForAppend, 1},
+};
+constexpr FileCallCount kHistoryCalls[] = {
+    {FileCall::OpenForAppend, 1}, {FileCall::WriteFile, 1}, {FileCall::FlushFile, 1}, {FileCall::CloseFile, 1}};
 
 struct ScenarioRequests {
   AccessRoute route;
@@ -336,8 +379,9 @@ constexpr ScenarioRequests kCleanRunRequests[] = {
     {AccessRoute::Aspi, SweepJob::Verify, kAspiVerifyRequests},
 };
 
-// Only the programming job writes a file: SERIAL.TXT, once. A scenario
-// missing here writes none.
+// The programming job saves SERIAL.TXT once and appends its record to
+// HISTORY.CSV; every other job only appends its record. The scan writes
+// nothing.
 struct ScenarioFileCalls {
   AccessRoute route;
   SweepJob job;
@@ -345,11 +389,18 @@ struct ScenarioFileCalls {
 };
 
 constexpr ScenarioFileCalls kCleanRunFileCalls[] = {
-    {AccessRoute::PassThrough, SweepJob::Isp, kSerialSaveCalls},
-    {AccessRoute::SelfDriverNt, SweepJob::Isp, kSerialSaveCalls},
-    {AccessRoute::SelfDriverPort, SweepJob::Isp, kSerialSaveCalls},
-    {AccessRoute::SelfDriverDynamic, SweepJob::Isp, kSerialSaveCalls},
-    {AccessRoute::Aspi, SweepJob::Isp, kSerialSaveCalls},
+    {AccessRoute::PassThrough, SweepJob::Isp, kSerialSaveAndHistoryCalls},
+    {AccessRoute::PassThrough, SweepJob::Verify, kHistoryCalls},
+    {AccessRoute::SelfDriverNt, SweepJob::Isp, kSerialSaveAndHistoryCalls},
+    {AccessRoute::SelfDriverNt, SweepJob::Verify, kHistoryCalls},
+    {AccessRoute::SelfDriverPort, SweepJob::Isp, kSerialSaveAndHistoryCalls},
+    {AccessRoute::SelfDriverPort, SweepJob::Verify, kHistoryCalls},
+    {AccessRoute::SelfDriverPort, SweepJob::MsProgram, kHistoryCalls},
+    {AccessRoute::SelfDriverPort, SweepJob::MsVerify, kHistoryCalls},
+    {AccessRoute::SelfDriverDynamic, SweepJob::Isp, kSerialSaveAndHistoryCalls},
+    {AccessRoute::SelfDriverDynamic, SweepJob::Verify, kHistoryCalls},
+    {AccessRoute::Aspi, SweepJob::Isp, kSerialSaveAndHistoryCalls},
+    {AccessRoute::Aspi, SweepJob::Verify, kHistoryCalls},
 };
 
 }  // namespace
@@ -411,7 +462,9 @@ std::map<FileCall, int> cleanRunFileCalls(const FaultScenario& scenario) {
   return counts;
 }
 
-bool programsTheReader(Report report) { return report == Report::None || report == Report::SerialNotSaved; }
+bool programsTheReader(Report report) {
+  return report == Report::None || report == Report::SerialNotSaved || report == Report::HistoryNotWritten;
+}
 
 bool countsAsError(Report report) {
   return report == Report::Program || report == Report::ProgramStatus || report == Report::Compare ||

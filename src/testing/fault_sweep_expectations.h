@@ -42,6 +42,7 @@ enum class Report {
   MsSwitchBackNotWritten,
   MsSwitchBackStatus,
   SerialNotSaved,  // the reader is programmed, but SERIAL.TXT could not be saved
+  HistoryNotWritten,  // the run went through, but its record did not go into HISTORY.CSV
 };
 
 struct ExpectedBox {

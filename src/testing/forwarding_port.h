@@ -16,6 +16,7 @@ class ForwardingPort : public Port {
   HostSystem hostSystem() override { return inner_.hostSystem(); }
   void sleep(std::uint32_t milliseconds) override { inner_.sleep(milliseconds); }
   LocalDate localDate() override { return inner_.localDate(); }
+  LocalDateTime localDateTime() override { return inner_.localDateTime(); }
   void consoleLine(std::string_view line) override { inner_.consoleLine(line); }
   std::uint32_t logicalDrives() override { return inner_.logicalDrives(); }
   std::string driveName(char letter) override { return inner_.driveName(letter); }
@@ -48,6 +49,9 @@ class ForwardingPort : public Port {
   FileLockResult lockFile(const std::filesystem::path& path) override { return inner_.lockFile(path); }
   bool unlockFile(FileLockValue lock) override { return inner_.unlockFile(lock); }
   NewFileResult createNewFile(const std::filesystem::path& path) override { return inner_.createNewFile(path); }
+  AppendFileResult openFileForAppend(const std::filesystem::path& path) override {
+    return inner_.openFileForAppend(path);
+  }
   FileWriteResult writeFile(NewFileValue file, std::string_view data) override {
     return inner_.writeFile(file, data);
   }

@@ -29,6 +29,8 @@ const std::filesystem::path kUpdaterCli = UPDATER_CLI_PATH;
 constexpr std::string_view kSerialFile = "SERIAL.TXT";
 // Where the counter's lock is taken; a job leaves it behind, empty.
 constexpr std::string_view kSerialLockFile = "SERIAL.TXT.lock";
+constexpr std::string_view kHistoryFile = "HISTORY.CSV";
+constexpr std::string_view kHistoryLockFile = "HISTORY.CSV.lock";
 // The working folder's name inside the scratch folder.
 constexpr std::string_view kWorkFolder = "work";
 constexpr std::string_view kSummaryCaption = "User ISP Update Data Dialog";
@@ -207,6 +209,26 @@ TEST_P(Corpus, Case) {
     if (const auto lock = after.find(std::string(kSerialLockFile)); lock != after.end()) {
       EXPECT_EQ(lock->second.type, "file");
       EXPECT_EQ(lock->second.contents, "") << "the lock file holds nothing";
+    }
+  }
+  // HISTORY.CSV's lock likewise. A file at HISTORY.CSV may have grown by the
+  // run's record; what it held stays, in front. Anything else standing
+  // there stays as it was.
+  const auto historyLockBefore = before.find(std::string(kHistoryLockFile));
+  if (historyLockBefore == before.end() || historyLockBefore->second.type == "file") {
+    exempt.emplace_back(kHistoryLockFile);
+    if (const auto lock = after.find(std::string(kHistoryLockFile)); lock != after.end()) {
+      EXPECT_EQ(lock->second.type, "file");
+      EXPECT_EQ(lock->second.contents, "") << "the lock file holds nothing";
+    }
+  }
+  const auto historyBefore = before.find(std::string(kHistoryFile));
+  if (historyBefore == before.end() || historyBefore->second.type == "file") {
+    exempt.emplace_back(kHistoryFile);
+    if (const auto history = after.find(std::string(kHistoryFile)); history != after.end()) {
+      EXPECT_EQ(history->second.type, "file");
+      const std::string held = historyBefore == before.end() ? "" : historyBefore->second.contents;
+      EXPECT_TRUE(history->second.contents.starts_with(held)) << "HISTORY.CSV lost what it held";
     }
   }
   const std::vector<std::string> changed = differences(before, after, exempt);

@@ -8,6 +8,7 @@ int AspiRoute::enumerate(DeviceTable& table, const AcceptedIdentities& accepted,
 
 bool AspiRoute::refuse(RunSink& sink, std::string_view logLine, bool showBox) {
   sink.appendLine(logLine);
+  sink.noteFailure(logLine);
   if (showBox) sink.box(kNoAspiSupportText, MessageIcon::None);
   releaseAspi(layer_);
   return false;

@@ -115,11 +115,13 @@ void LinuxHostPort::sleep(std::uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-LocalDate LinuxHostPort::localDate() {
+LocalDate LinuxHostPort::localDate() { return localDateTime().date; }
+
+LocalDateTime LinuxHostPort::localDateTime() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+  return {{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday}, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
 void LinuxHostPort::consoleLine(std::string_view line) {
@@ -228,6 +230,10 @@ FileLockResult LinuxHostPort::lockFile(const std::filesystem::path& path) { retu
 bool LinuxHostPort::unlockFile(FileLockValue lock) { return unlockHostFile(lock); }
 
 NewFileResult LinuxHostPort::createNewFile(const std::filesystem::path& path) { return createNewHostFile(path); }
+
+AppendFileResult LinuxHostPort::openFileForAppend(const std::filesystem::path& path) {
+  return openHostFileForAppend(path);
+}
 
 FileWriteResult LinuxHostPort::writeFile(NewFileValue file, std::string_view data) { return writeHostFile(file, data); }
 

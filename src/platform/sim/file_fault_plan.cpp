@@ -5,6 +5,7 @@ namespace updater {
 FileCall callOf(FileFault fault) {
   switch (fault) {
     case FileFault::CreateFails: return FileCall::CreateNewFile;
+    case FileFault::OpenFails: return FileCall::OpenForAppend;
     case FileFault::WriteFails:
     case FileFault::ShortWrite:
     case FileFault::ShortWriteThenFails:
@@ -19,6 +20,7 @@ FileCall callOf(FileFault fault) {
 const char* fileCallName(FileCall call) {
   switch (call) {
     case FileCall::CreateNewFile: return "createNewFile";
+    case FileCall::OpenForAppend: return "openFileForAppend";
     case FileCall::WriteFile: return "writeFile";
     case FileCall::FlushFile: return "flushFile";
     case FileCall::CloseFile: return "closeFile";
@@ -30,6 +32,7 @@ const char* fileCallName(FileCall call) {
 const char* fileFaultName(FileFault fault) {
   switch (fault) {
     case FileFault::CreateFails: return "CreateFails";
+    case FileFault::OpenFails: return "OpenFails";
     case FileFault::WriteFails: return "WriteFails";
     case FileFault::ShortWrite: return "ShortWrite";
     case FileFault::ShortWriteThenFails: return "ShortWriteThenFails";
@@ -44,7 +47,7 @@ const char* fileFaultName(FileFault fault) {
 std::vector<FileFault> faultsOf(FileCall call) {
   std::vector<FileFault> faults;
   for (const FileFault fault :
-       {FileFault::CreateFails, FileFault::WriteFails, FileFault::ShortWrite, FileFault::ShortWriteThenFails,
+       {FileFault::CreateFails, FileFault::OpenFails, FileFault::WriteFails, FileFault::ShortWrite, FileFault::ShortWriteThenFails,
         FileFault::DiskFull, FileFault::FlushFails, FileFault::CloseFails, FileFault::RenameFails}) {
     if (callOf(fault) == call) faults.push_back(fault);
   }

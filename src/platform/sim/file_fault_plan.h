@@ -6,6 +6,7 @@
 // is really on the disk for a test to look at:
 //
 //   CreateFails          createNewFile makes nothing and fails
+//   OpenFails            openFileForAppend opens nothing and fails
 //   WriteFails           writeFile writes nothing and fails, as on an I/O error
 //   ShortWrite           writeFile takes only the first half of what it is
 //                        given (at least a byte) and says so: no failure
@@ -26,10 +27,11 @@
 namespace updater {
 
 /// The port's file calls that a fault can hit.
-enum class FileCall { CreateNewFile, WriteFile, FlushFile, CloseFile, RenameFile };
+enum class FileCall { CreateNewFile, OpenForAppend, WriteFile, FlushFile, CloseFile, RenameFile };
 
 enum class FileFault {
   CreateFails,
+  OpenFails,
   WriteFails,
   ShortWrite,
   ShortWriteThenFails,

@@ -123,6 +123,15 @@ void SimMachine::addDriveLetterKeys() {
   }
 }
 
+LocalDateTime SimMachine::localDateTime() {
+  constexpr std::uint64_t kStartSecond = std::uint64_t{9} * 3600;
+  constexpr std::uint64_t kLastSecond = std::uint64_t{24} * 3600 - 1;
+  // The day does not turn over: a run long enough to reach midnight stays
+  // at its last second.
+  const std::uint64_t second = std::min(kStartSecond + elapsedMs_ / 1000, kLastSecond);
+  return {date, static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60), static_cast<int>(second % 60)};
+}
+
 void SimMachine::sleep(std::uint32_t milliseconds) {
   elapsedMs_ += milliseconds;
   sleeps_.push_back(milliseconds);
@@ -505,6 +514,13 @@ NewFileResult SimMachine::createNewFile(const std::filesystem::path& path) {
   if (fileFaults.next(FileCall::CreateNewFile)) return {};
   const NewFileResult result = createNewHostFile(path);
   if (result.status == NewFileStatus::Created) newFiles_.insert(result.file);
+  return result;
+}
+
+AppendFileResult SimMachine::openFileForAppend(const std::filesystem::path& path) {
+  if (fileFaults.next(FileCall::OpenForAppend)) return {};
+  const AppendFileResult result = openHostFileForAppend(path);
+  if (result.ok) newFiles_.insert(result.file);
   return result;
 }
 

@@ -63,6 +63,9 @@ class SimMachine : public Port {
   HostSystem hostSystem() override { return host; }
   void sleep(std::uint32_t milliseconds) override;
   LocalDate localDate() override { return date; }
+  /// The machine's date; its day starts at 09:00:00 when the program does
+  /// and runs with the virtual clock.
+  LocalDateTime localDateTime() override;
   void consoleLine(std::string_view line) override;
 
   std::uint32_t logicalDrives() override;
@@ -88,6 +91,7 @@ class SimMachine : public Port {
   bool unlockFile(FileLockValue lock) override;
 
   NewFileResult createNewFile(const std::filesystem::path& path) override;
+  AppendFileResult openFileForAppend(const std::filesystem::path& path) override;
   FileWriteResult writeFile(NewFileValue file, std::string_view data) override;
   bool flushFile(NewFileValue file) override;
   bool closeFile(NewFileValue file) override;
@@ -137,7 +141,8 @@ class SimMachine : public Port {
   int loadedModuleCount() const { return moduleLoads_; }
   /// File locks taken and not yet released.
   std::size_t heldFileLockCount() const { return fileLocks_.size(); }
-  /// Files made by createNewFile and not yet closed.
+  /// Files made by createNewFile or opened by openFileForAppend and not yet
+  /// closed.
   std::size_t openNewFileCount() const { return newFiles_.size(); }
 
  private:

@@ -92,10 +92,12 @@ std::uint32_t Win32Port::versionWord() { return GetVersion(); }
 
 void Win32Port::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
-LocalDate Win32Port::localDate() {
+LocalDate Win32Port::localDate() { return localDateTime().date; }
+
+LocalDateTime Win32Port::localDateTime() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  return {now.wYear, now.wMonth, now.wDay};
+  return {{now.wYear, now.wMonth, now.wDay}, now.wHour, now.wMinute, now.wSecond};
 }
 
 void Win32Port::consoleLine(std::string_view line) {
@@ -223,6 +225,10 @@ FileLockResult Win32Port::lockFile(const std::filesystem::path& path) { return l
 bool Win32Port::unlockFile(FileLockValue lock) { return unlockHostFile(lock); }
 
 NewFileResult Win32Port::createNewFile(const std::filesystem::path& path) { return createNewHostFile(path); }
+
+AppendFileResult Win32Port::openFileForAppend(const std::filesystem::path& path) {
+  return openHostFileForAppend(path);
+}
 
 FileWriteResult Win32Port::writeFile(NewFileValue file, std::string_view data) { return writeHostFile(file, data); }
 

@@ -24,6 +24,7 @@ class Win32Port final : public Port {
   HostSystem hostSystem() override { return {}; }
   void sleep(std::uint32_t milliseconds) override;
   LocalDate localDate() override;
+  LocalDateTime localDateTime() override;
   void consoleLine(std::string_view line) override;
 
   std::uint32_t logicalDrives() override;
@@ -49,6 +50,7 @@ class Win32Port final : public Port {
   bool unlockFile(FileLockValue lock) override;
 
   NewFileResult createNewFile(const std::filesystem::path& path) override;
+  AppendFileResult openFileForAppend(const std::filesystem::path& path) override;
   FileWriteResult writeFile(NewFileValue file, std::string_view data) override;
   bool flushFile(NewFileValue file) override;
   bool closeFile(NewFileValue file) override;

@@ -1,0 +1,37 @@
+#include "app/history_columns.h"
+
+#include <algorithm>
+
+#include "app/identity_text.h"
+#include "app/program.h"
+
+namespace updater {
+namespace {
+
+std::string unitsText(Program& program, const DeviceEntry& entry) {
+  std::string units;
+  const std::size_t count = std::min<std::size_t>(entry.letterCount, entry.driveLetters.size());
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!units.empty()) units += ' ';
+    units += program.port.driveName(entry.driveLetters[i]);
+  }
+  return units;
+}
+
+}  // namespace
+
+HistoryRecord readerHistoryColumns(Program& program, std::optional<AccessRoute> route) {
+  const DeviceEntry& entry = selectedEntry(program.deviceTable);
+  HistoryRecord record;
+  if (route) record.route = routeName(*route);
+  record.units = unitsText(program, entry);
+  record.vid = vendorIdText(entry);
+  record.pid = productIdText(entry);
+  record.usbSerial = usbSerialText(entry);
+  record.hwRevision = hardwareRevisionField(entry);
+  record.fwRevision = firmwareRevisionText(entry.usbFwRevision);
+  record.programVersion = kProgramVersion;
+  return record;
+}
+
+}  // namespace updater

@@ -1,0 +1,67 @@
+#include "app/identity_text.h"
+
+#include "common/text_format.h"
+
+namespace updater {
+
+void appendPiece(std::string& text, std::string_view piece) { text.append(piece.substr(0, piece.find('\0'))); }
+
+void appendDecimal2(std::string& text, std::uint32_t value) {
+  if (value < 10) text += '0';
+  appendDecimal(text, value);
+}
+
+void appendFwRevision(std::string& text, const std::array<Byte, 8>& revision) {
+  appendHex(text, revision[0]);
+  text += '.';
+  appendPaddedHex(text, revision[1], 2);
+  text += '.';
+  appendPaddedHex(text, revision[2], 2);
+  text += "-200";
+  appendHex(text, revision[3]);
+  text += '-';
+  appendDecimal2(text, revision[4]);
+  text += '-';
+  appendDecimal2(text, revision[5]);
+  text += "[OEM-";
+  appendPaddedHex(text, revision[6], 2);
+  text += "][CEM-";
+  appendPaddedHex(text, revision[7], 2);
+  text += ']';
+}
+
+std::string firmwareRevisionText(const std::array<Byte, 8>& revision) {
+  std::string text;
+  appendFwRevision(text, revision);
+  return text;
+}
+
+std::string vendorIdText(const DeviceEntry& entry) {
+  std::string text;
+  appendPaddedHex(text, entry.vidPid[0], 2);
+  appendPaddedHex(text, entry.vidPid[1], 2);
+  return text;
+}
+
+std::string productIdText(const DeviceEntry& entry) {
+  std::string text;
+  appendPaddedHex(text, entry.vidPid[2], 2);
+  appendPaddedHex(text, entry.vidPid[3], 2);
+  return text;
+}
+
+std::string usbSerialText(const DeviceEntry& entry) {
+  std::string text;
+  appendChars(text, entry.strSerial);
+  return text;
+}
+
+std::string hardwareRevisionField(const DeviceEntry& entry) {
+  std::string text;
+  appendPaddedHex(text, entry.usbHwRevision[0], 2);
+  appendPaddedHex(text, entry.usbHwRevision[1], 2);
+  appendPiece(text, std::string_view(reinterpret_cast<const char*>(&entry.usbHwRevision[2]), 1));
+  return text;
+}
+
+}  // namespace updater
