@@ -36,19 +36,21 @@ std::string firmwareRevisionText(const std::array<Byte, 8>& revision) {
   return text;
 }
 
-std::string vendorIdText(const DeviceEntry& entry) {
+namespace {
+
+/// Two bytes, high first, as four hex digits.
+std::string wordText(Byte high, Byte low) {
   std::string text;
-  appendPaddedHex(text, entry.vidPid[0], 2);
-  appendPaddedHex(text, entry.vidPid[1], 2);
+  appendPaddedHex(text, high, 2);
+  appendPaddedHex(text, low, 2);
   return text;
 }
 
-std::string productIdText(const DeviceEntry& entry) {
-  std::string text;
-  appendPaddedHex(text, entry.vidPid[2], 2);
-  appendPaddedHex(text, entry.vidPid[3], 2);
-  return text;
-}
+}  // namespace
+
+std::string vendorIdText(const DeviceEntry& entry) { return wordText(entry.vidPid[0], entry.vidPid[1]); }
+
+std::string productIdText(const DeviceEntry& entry) { return wordText(entry.vidPid[2], entry.vidPid[3]); }
 
 std::string usbSerialText(const DeviceEntry& entry) {
   std::string text;

@@ -173,6 +173,22 @@ void checkSerialFile(const HostileCase& hostile, const FolderSnapshot& before, c
 
 class Corpus : public testing::TestWithParam<std::string> {};
 
+/// A file of the program's own, `name`: where nothing or a file stood, the
+/// run may make or change it (it is exempted from the folder's comparison)
+/// and `check` is given what it held and what it holds; anything else
+/// standing there stays as it was.
+template <typename Check>
+void allowOwnFile(const FolderSnapshot& before, const FolderSnapshot& after, std::string_view name,
+                  std::vector<std::string>& exempt, Check check) {
+  const auto was = before.find(std::string(name));
+  if (was != before.end() && was->second.type != "file") return;
+  exempt.emplace_back(name);
+  if (const auto now = after.find(std::string(name)); now != after.end()) {
+    EXPECT_EQ(now->second.type, "file") << name;
+    check(was == before.end() ? std::string() : was->second.contents, now->second);
+  }
+}
+
 TEST_P(Corpus, Case) {
   const HostileCase hostile = loadCase(kCasesFolder, GetParam());
   if (!hostile.skipWhenRoot.empty() && ::geteuid() == 0) GTEST_SKIP() << hostile.skipWhenRoot;
@@ -201,36 +217,17 @@ TEST_P(Corpus, Case) {
   const FolderSnapshot after = takeSnapshot(work);
   std::vector<std::string> exempt = hostile.expect.mayRemove;
   exempt.emplace_back(kSerialFile);
-  // The run may make the lock file, or lock the empty file there; anything
-  // else standing at its name must stay as it was.
-  const auto lockBefore = before.find(std::string(kSerialLockFile));
-  if (lockBefore == before.end() || lockBefore->second.type == "file") {
-    exempt.emplace_back(kSerialLockFile);
-    if (const auto lock = after.find(std::string(kSerialLockFile)); lock != after.end()) {
-      EXPECT_EQ(lock->second.type, "file");
-      EXPECT_EQ(lock->second.contents, "") << "the lock file holds nothing";
-    }
-  }
-  // HISTORY.CSV's lock likewise. A file at HISTORY.CSV may have grown by the
-  // run's record; what it held stays, in front. Anything else standing
-  // there stays as it was.
-  const auto historyLockBefore = before.find(std::string(kHistoryLockFile));
-  if (historyLockBefore == before.end() || historyLockBefore->second.type == "file") {
-    exempt.emplace_back(kHistoryLockFile);
-    if (const auto lock = after.find(std::string(kHistoryLockFile)); lock != after.end()) {
-      EXPECT_EQ(lock->second.type, "file");
-      EXPECT_EQ(lock->second.contents, "") << "the lock file holds nothing";
-    }
-  }
-  const auto historyBefore = before.find(std::string(kHistoryFile));
-  if (historyBefore == before.end() || historyBefore->second.type == "file") {
-    exempt.emplace_back(kHistoryFile);
-    if (const auto history = after.find(std::string(kHistoryFile)); history != after.end()) {
-      EXPECT_EQ(history->second.type, "file");
-      const std::string held = historyBefore == before.end() ? "" : historyBefore->second.contents;
-      EXPECT_TRUE(history->second.contents.starts_with(held)) << "HISTORY.CSV lost what it held";
-    }
-  }
+  // The run may make its lock files, or lock the empty files there, and add
+  // its record to the end of HISTORY.CSV; anything else standing at those
+  // names must stay as it was.
+  const auto stayEmpty = [](const std::string&, const EntryState& lock) {
+    EXPECT_EQ(lock.contents, "") << "the lock file holds nothing";
+  };
+  allowOwnFile(before, after, kSerialLockFile, exempt, stayEmpty);
+  allowOwnFile(before, after, kHistoryLockFile, exempt, stayEmpty);
+  allowOwnFile(before, after, kHistoryFile, exempt, [](const std::string& held, const EntryState& history) {
+    EXPECT_TRUE(history.contents.starts_with(held)) << "HISTORY.CSV lost what it held";
+  });
   const std::vector<std::string> changed = differences(before, after, exempt);
   EXPECT_TRUE(changed.empty()) << "written outside SERIAL.TXT:" << quoted(changed);
   // What lies inside the working folder was compared above.
