@@ -111,16 +111,20 @@ std::vector<Json> ofEvent(const std::vector<Json>& events, const std::string& na
 
 /// A route's recorded run: the machine file it ran on, and what --record saved.
 struct Recording {
-  explicit Recording(const RouteCase& routeIn) : route(routeIn) {
+  explicit Recording(const RouteCase& routeIn, const Json& failures = Json::array()) : route(routeIn) {
     machineFile = (files.path() / "machine.json").string();
     recordFile = (files.path() / "recorded.json").string();
-    files.writeFile("machine.json", routeMachine(route).dump());
+    Json machine = routeMachine(route);
+    if (!failures.empty()) machine["readers"][0]["failures"] = failures;
+    files.writeFile("machine.json", machine.dump());
   }
 
   CliRun record(const std::string& folder) const {
     return runCli(machineFile, folder, route, {"--record", recordFile});
   }
-  CliRun replay(const std::string& folder) const { return runCli(recordFile, folder, route); }
+  CliRun replay(const std::string& folder, const std::vector<std::string>& options = {}) const {
+    return runCli(recordFile, folder, route, options);
+  }
 
   const RouteCase& route;
   TemporaryDirectory files;
@@ -148,12 +152,36 @@ TEST_P(RecordedSession, ReplayShowsExactlyWhatTheRecordedRunShowed) {
   EXPECT_EQ(recorded.events.back()["tally"], (Json{{"total", 1}, {"error", 0}, {"success", 1}}));
   EXPECT_TRUE(ofEvent(recorded.events, "violation").empty());
 
+  // Recorded again while it replays, the run sees the same session.
   const DemoFolder replayFolder;
-  const CliRun replayed = recording.replay(replayFolder.path());
+  const std::string rerecorded = (recording.files.path() / "rerecorded.json").string();
+  const CliRun replayed = recording.replay(replayFolder.path(), {"--record", rerecorded});
   EXPECT_EQ(replayed.status, kExitDone) << replayed.err;
   EXPECT_EQ(replayed.out, recorded.out);
   EXPECT_EQ(readText(replayFolder.directory.path() / "SERIAL.TXT"),
             readText(recordedFolder.directory.path() / "SERIAL.TXT"));
+  EXPECT_EQ(readText(rerecorded), readText(recording.recordFile));
+}
+
+// A request that failed, in transport or with a SCSI status, fails again in
+// the replay as the route reported it the first time.
+TEST_P(RecordedSession, FailedRequestsReplayAsTheyFailed) {
+  const Json failures = {{{"command", "getIspStatus"}, {"occurrence", 2}, {"kind", "scsiStatus"}},
+                         {{"command", "sendIspData"}, {"occurrence", 2}, {"kind", "transport"}}};
+  const Recording recording(GetParam(), failures);
+  const DemoFolder recordedFolder;
+  const CliRun recorded = recording.record(recordedFolder.path());
+  ASSERT_EQ(recorded.status, kExitDone) << recorded.err;
+  const std::vector<Json> requests = ofEvent(recorded.events, "io");
+  const auto failed = std::count_if(requests.begin(), requests.end(), [](const Json& io) {
+    return (io["command"] == "getIspStatus" || io["command"] == "sendIspData") && io["ok"] == false;
+  });
+  EXPECT_EQ(failed, 2);
+
+  const DemoFolder replayFolder;
+  const CliRun replayed = recording.replay(replayFolder.path());
+  EXPECT_EQ(replayed.status, kExitDone) << replayed.err;
+  EXPECT_EQ(replayed.out, recorded.out);
 }
 
 /// A session's request as its bytes: the command block, then the data-out.
