@@ -307,7 +307,7 @@ PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& 
   if (!reader.keepsSession()) return answerLive(reader, request);
   SessionRequest sent = sessionRequest(request);
   const std::optional<SessionAnswer> recorded = reader.replayed(sent);
-  const PassThroughAnswer answer = recorded ? replayedAnswer(request, *recorded) : answerLive(reader, request);
+  PassThroughAnswer answer = recorded ? replayedAnswer(request, *recorded) : answerLive(reader, request);
   reader.record(std::move(sent), sessionAnswer(request, answer));
   return answer;
 }
