@@ -11,7 +11,7 @@
 namespace updater {
 
 /// Writes `recording` to `path` as a machine file. Returns an empty text on
-/// success, else why it could not be written.
+/// success, else why it could not be written or cannot be read back.
 std::string writeRecording(const std::filesystem::path& path, const MachineDescription& recording);
 
 }  // namespace updater

@@ -184,6 +184,27 @@ TEST_P(RecordedSession, FailedRequestsReplayAsTheyFailed) {
   EXPECT_EQ(replayed.out, recorded.out);
 }
 
+// Every byte sent is in the recording; one too large for a machine file
+// is written all the same, and the run says it cannot be replayed.
+TEST(RecordedSessionSize, ARecordingLargerThanAMachineFileMaySaysSo) {
+  const Recording recording(kRouteCases[0]);
+  const DemoFolder folder;
+  std::vector<std::string> arguments = {"--machine", recording.machineFile, "--workdir", folder.path(),
+                                        "--record", recording.recordFile, "getinfo", "ispena", "isp"};
+  // Each compare sends the whole image again.
+  arguments.insert(arguments.end(), 16, "verify");
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = runUpdaterCli(arguments, {out, err, false}, HostAccess{});
+  const std::uintmax_t size = std::filesystem::file_size(recording.recordFile);
+  ASSERT_GT(size, 1u << 20);
+  EXPECT_EQ(status, kExitNotDone);
+  EXPECT_EQ(err.str(), "updater-cli: --record: " + recording.recordFile + " holds " + std::to_string(size) +
+                           " bytes, more than a machine file may (1 MiB): --machine cannot replay it\n");
+  EXPECT_NE(out.str().find("tally          : success 0x1, error 0x0, total 0x1\n"), std::string::npos)
+      << "the transcript is whole";
+}
+
 /// A session's request as its bytes: the command block, then the data-out.
 struct SessionRequestText {
   std::string name;
