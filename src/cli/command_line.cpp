@@ -66,6 +66,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
   std::string machine;
   std::string workingDirectory = ".";
   std::string dumpDirectory;
+  std::string recordFile;
   bool json = false;
   bool trace = false;
   std::vector<std::string> actionWords;
@@ -84,6 +85,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
   app.add_option("--dump-firmware", dumpDirectory,
                  "after the last action, write each reader's flash to DIR/reader-N.bin and DIR/reader-N-ms.bin")
       ->type_name("DIR");
+  app.add_option("--record", recordFile,
+                 "after the last action, save what the program saw (the PC, the readers and every request with "
+                 "its answer) as a machine file that replays the run")
+      ->type_name("FILE");
   app.add_option("ACTION", actionWords,
                  "getinfo userinfo selfdriver ispena msmode driver=NAME device=T isp verify close")
       ->type_name("");
@@ -108,6 +113,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     if (dumpDirectory.empty()) return {std::nullopt, false, "--dump-firmware: the directory name is empty"};
     if (host) return {std::nullopt, false, "--dump-firmware: only a simulated reader's flash can be written out, not --host"};
     options.dumpDirectory = dumpDirectory;
+  }
+  if (app.count("--record") > 0) {
+    if (recordFile.empty()) return {std::nullopt, false, "--record: the file name is empty"};
+    options.recordFile = recordFile;
   }
   for (const auto& written : actionWords) {
     if (!options.actions.empty() && options.actions.back().kind == ActionKind::Close) {

@@ -2,7 +2,7 @@
 
 // The command line of updater-cli:
 //   updater-cli [--machine FILE | --host] [--workdir DIR] [--json] [--trace]
-//               [--dump-firmware DIR] ACTION...
+//               [--dump-firmware DIR] [--record FILE] ACTION...
 // read into options and a list of the operator's actions. Every mistake is a
 // usage error with one line that says what is wrong.
 
@@ -44,6 +44,8 @@ struct CliOptions {
   bool json = false;
   bool trace = false;
   std::optional<std::filesystem::path> dumpDirectory;
+  /// Where to save what the run saw, as a machine file.
+  std::optional<std::filesystem::path> recordFile;
   std::vector<CliAction> actions;
 };
 

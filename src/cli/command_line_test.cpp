@@ -15,21 +15,23 @@ TEST(CommandLine, DefaultsToTheDemoMachineTheCurrentDirectoryAndText) {
   EXPECT_FALSE(read.options->json);
   EXPECT_FALSE(read.options->trace);
   EXPECT_FALSE(read.options->dumpDirectory);
+  EXPECT_FALSE(read.options->recordFile);
   ASSERT_EQ(read.options->actions.size(), 1u);
   EXPECT_EQ(read.options->actions[0].kind, ActionKind::GetInfo);
 }
 
 TEST(CommandLine, ReadsEveryOptionAndEveryAction) {
   const CommandLine read = parseCommandLine({"--machine", "m.json", "--workdir", ".", "--json", "--trace",
-                                             "--dump-firmware", "out", "getinfo", "userinfo", "selfdriver",
-                                             "ispena", "msmode", "driver=KVDKPDRV.PDR", "device=:", "isp",
-                                             "verify", "close"});
+                                             "--dump-firmware", "out", "--record", "run.json", "getinfo",
+                                             "userinfo", "selfdriver", "ispena", "msmode", "driver=KVDKPDRV.PDR",
+                                             "device=:", "isp", "verify", "close"});
   ASSERT_TRUE(read.options) << read.text;
   const CliOptions& options = *read.options;
   EXPECT_EQ(options.machineFile, std::filesystem::path("m.json"));
   EXPECT_TRUE(options.json);
   EXPECT_TRUE(options.trace);
   EXPECT_EQ(options.dumpDirectory, std::filesystem::path("out"));
+  EXPECT_EQ(options.recordFile, std::filesystem::path("run.json"));
   const std::vector<ActionKind> kinds = {ActionKind::GetInfo,  ActionKind::UserInfo, ActionKind::SelfDriver,
                                          ActionKind::IspEnable, ActionKind::MsMode,  ActionKind::Driver,
                                          ActionKind::Device,   ActionKind::Isp,      ActionKind::Verify,
@@ -62,6 +64,7 @@ TEST(CommandLine, RefusesMistakesWithOneLineThatNamesThem) {
       {"unknown option", {"--fast", "getinfo"}, "--fast"},
       {"machine without a file", {"--machine"}, "--machine"},
       {"empty dump directory", {"--dump-firmware", "", "getinfo"}, "--dump-firmware"},
+      {"empty record file", {"--record", "", "getinfo"}, "--record: the file name is empty"},
       {"working directory that is not there", {"--workdir", "no/such/directory", "getinfo"}, "no/such/directory"},
   };
   for (const auto& row : rows) {
@@ -77,7 +80,8 @@ TEST(CommandLine, HelpNamesTheOptionsAndTheActions) {
   const CommandLine read = parseCommandLine({"--help"});
   EXPECT_TRUE(read.helpRequested);
   EXPECT_FALSE(read.options);
-  for (const char* word : {"--machine", "--workdir", "--json", "--trace", "--dump-firmware", "driver=NAME"}) {
+  for (const char* word :
+       {"--machine", "--workdir", "--json", "--trace", "--dump-firmware", "--record", "driver=NAME"}) {
     EXPECT_NE(read.text.find(word), std::string::npos) << word;
   }
 }

@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "cli/cli_session.h"
+#include "cli/host_recording.h"
+#include "cli/recording_file.h"
 #include "cli/serial_file_guard.h"
 #include "cli/transcript_output.h"
 #include "device/access_route.h"
@@ -37,18 +39,24 @@ const char* requestName(ConstBytes cdb) {
 
 /// Each request as an io event of the trace; the text says why it failed,
 /// or what the sense data of a check condition means.
-void traceRequests(LinuxHostPort& port, Transcript& transcript) {
-  port.traceRequest = [&transcript](const CarriedRequest& request) {
-    TranscriptEvent event;
-    event.kind = EventKind::Io;
-    event.route = routeName(AccessRoute::PassThrough);
-    event.reader = request.readerNumber;
-    event.name = requestName(request.cdb);
-    event.cdb = hexDigits(request.cdb);
-    event.length = request.dataLength;
-    event.ok = request.carried && request.scsiStatus == 0;
-    event.text = request.carried ? senseText(request.sense) : std::string(request.failure);
-    transcript.add(std::move(event));
+TranscriptEvent ioEvent(const CarriedRequest& request) {
+  TranscriptEvent event;
+  event.kind = EventKind::Io;
+  event.route = routeName(AccessRoute::PassThrough);
+  event.reader = request.readerNumber;
+  event.name = requestName(request.cdb);
+  event.cdb = hexDigits(request.cdb);
+  event.length = request.dataLength;
+  event.ok = request.carried && request.scsiStatus == 0;
+  event.text = request.carried ? senseText(request.sense) : std::string(request.failure);
+  return event;
+}
+
+/// The trace's io events and the recording's sessions, as asked for.
+void followRequests(LinuxHostPort& port, Transcript& transcript, HostRecorder* recorder) {
+  port.traceRequest = [&transcript, recorder, trace = transcript.keepTrace](const CarriedRequest& request) {
+    if (trace) transcript.add(ioEvent(request));
+    if (recorder != nullptr) recorder->add(requestName(request.cdb), request);
   };
 }
 
@@ -58,7 +66,7 @@ int runOnHost(const CliOptions& options, const CliStreams& streams, const HostAc
   SystemScsiGeneric kernel;
   ScsiGeneric* given = access.scsiGeneric;
   ScsiGeneric& scsiGeneric = given != nullptr ? *given : static_cast<ScsiGeneric&>(kernel);
-  std::vector<HostReader> readers = scanUsbReaders(access.sysfsRoot);
+  const std::vector<HostReader> readers = scanUsbReaders(access.sysfsRoot);
   if (const auto refused = inaccessibleNode(readers, scsiGeneric, access.deviceFolder)) {
     return usageError(streams.err, *refused);
   }
@@ -67,9 +75,9 @@ int runOnHost(const CliOptions& options, const CliStreams& streams, const HostAc
   transcript.keepTrace = options.trace;
   TranscriptOutput output(streams, options.json, true);
   transcript.onEvent = [&output](const TranscriptEvent& event) { output.write(event); };
-  LinuxHostPort port(std::move(readers), scsiGeneric, access.system.value_or(linuxHostSystem()),
-                     access.deviceFolder);
-  if (options.trace) traceRequests(port, transcript);
+  LinuxHostPort port(readers, scsiGeneric, access.system.value_or(linuxHostSystem()), access.deviceFolder);
+  HostRecorder recorder;
+  if (options.trace || options.recordFile) followRequests(port, transcript, options.recordFile ? &recorder : nullptr);
   port.console = [&transcript](std::string_view line) { transcript.add(consoleEvent(line)); };
 
   const SerialFileGuard serialFile(options.workingDirectory);
@@ -80,6 +88,13 @@ int runOnHost(const CliOptions& options, const CliStreams& streams, const HostAc
                       serialFile.restoreAfterRefusal(port, session->program.serialCounter, *outcome.refusedChoice));
   }
   output.end(summariseRun(session->program, port.openHandleCount()));
+  if (options.recordFile) {
+    const std::string recordError = writeRecording(*options.recordFile, recorder.recording(port, readers));
+    if (!recordError.empty()) {
+      streams.err << "updater-cli: --record: " << recordError << '\n';
+      return kExitNotDone;
+    }
+  }
   return outcome.started ? kExitDone : kExitNotDone;
 }
 

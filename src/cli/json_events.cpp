@@ -76,6 +76,15 @@ void fillIo(Json& json, const TranscriptEvent& event) {
   if (!event.text.empty()) json["text"] = utf8FromBytes(event.text);
 }
 
+// A replayed session's violation names the request and the byte besides.
+void fillViolation(Json& json, const TranscriptEvent& event) {
+  json["text"] = utf8FromBytes(event.text);
+  if (event.requestIndex < 0) return;
+  json["reader"] = event.reader;
+  json["request"] = event.requestIndex;
+  json["offset"] = event.byteOffset;
+}
+
 void fillSleep(Json& json, const TranscriptEvent& event) { json["ms"] = event.ms; }
 
 struct EventRow {
@@ -93,7 +102,7 @@ constexpr EventRow kEventRows[] = {
     {EventKind::Console, "console", fillText},
     {EventKind::Io, "io", fillIo},
     {EventKind::Sleep, "sleep", fillSleep},
-    {EventKind::Violation, "violation", fillText},
+    {EventKind::Violation, "violation", fillViolation},
 };
 
 std::string dumpLine(const Json& json) {

@@ -74,6 +74,12 @@ TEST(JsonEvents, EachKindCarriesItsOwnKeysInOrder) {
   TranscriptEvent violation = event(EventKind::Violation);
   violation.text = "PassThrough TargetId 0, expected 1";
 
+  TranscriptEvent replayViolation = event(EventKind::Violation);
+  replayViolation.text = "reader 2 request 10 (sendIspData): byte 4153 is 0x7a, recorded 0x73";
+  replayViolation.reader = 2;
+  replayViolation.requestIndex = 10;
+  replayViolation.byteOffset = 4153;
+
   const struct {
     const char* name;
     TranscriptEvent event;
@@ -98,6 +104,8 @@ TEST(JsonEvents, EachKindCarriesItsOwnKeysInOrder) {
        R"({"event":"io","route":"PassThrough","command":"close","reader":0,"length":0,"ok":false})"},
       {"sleep", sleep, R"({"event":"sleep","ms":100})"},
       {"violation", violation, R"({"event":"violation","text":"PassThrough TargetId 0, expected 1"})"},
+      {"violation of a replayed session", replayViolation,
+       R"({"event":"violation","text":"reader 2 request 10 (sendIspData): byte 4153 is 0x7a, recorded 0x73","reader":2,"request":10,"offset":4153})"},
   };
   for (const auto& row : rows) EXPECT_EQ(jsonEventLine(row.event), row.line) << row.name;
 }

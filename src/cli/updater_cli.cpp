@@ -8,11 +8,13 @@
 #include "cli/demo_machine.h"
 #include "cli/firmware_dump.h"
 #include "cli/host_run.h"
+#include "cli/recording_file.h"
 #include "cli/transcript_output.h"
 #include "cli/run_summary.h"
 #include "cli/serial_file_guard.h"
 #include "cli/text_events.h"
 #include "platform/sim/machine_file.h"
+#include "platform/sim/machine_recording.h"
 #include "platform/sim/sim_machine.h"
 
 namespace updater {
@@ -64,6 +66,7 @@ int runOnSimulatedMachine(const CliOptions& options, const CliStreams& streams) 
   auto transcript = std::make_unique<Transcript>();
   transcript->keepTrace = options.trace;
   auto simMachine = std::make_unique<SimMachine>(*transcript, *machine.machine);
+  if (options.recordFile) simMachine->recordSessions();
   auto session = std::make_unique<CliSession>(*simMachine, *transcript, options.workingDirectory);
   const SessionOutcome outcome = runSession(*session, options.actions);
   if (outcome.refusedChoice) {
@@ -73,12 +76,13 @@ int runOnSimulatedMachine(const CliOptions& options, const CliStreams& streams) 
 
   const std::string dumpError =
       options.dumpDirectory ? dumpFirmware(*simMachine, *options.dumpDirectory) : std::string();
+  const std::string recordError =
+      options.recordFile ? writeRecording(*options.recordFile, recordedMachine(*simMachine)) : std::string();
   writeTranscript(streams, options.json, transcript->events(),
                   summariseRun(session->program, simMachine->openHandleCount()));
-  if (!dumpError.empty()) {
-    streams.err << "updater-cli: --dump-firmware: " << dumpError << '\n';
-    return kExitNotDone;
-  }
+  if (!dumpError.empty()) streams.err << "updater-cli: --dump-firmware: " << dumpError << '\n';
+  if (!recordError.empty()) streams.err << "updater-cli: --record: " << recordError << '\n';
+  if (!dumpError.empty() || !recordError.empty()) return kExitNotDone;
   return outcome.started ? kExitDone : kExitNotDone;
 }
 

@@ -438,6 +438,44 @@ TEST(UpdaterCliHost, ANodeThatDoesNotOpenIsOneLineAndNothingRuns) {
   EXPECT_EQ(demo.directory.readFile("SERIAL.TXT"), before);
 }
 
+// What --record saves of a run on this computer's readers is a host machine
+// whose reader answers every request as the real one did: replayed, the
+// operator sees the same run.
+TEST(UpdaterCliHost, RecordedHostRunReplaysOnTheSimulatedMachineAsTheSameRun) {
+  DemoDirectory hostFolder;
+  DemoDirectory replayFolder;
+  FakeSysfs sysfs;
+  const auto reader = sysfs.usbDevice("pci0000:00/usb1/1-1", "1234", "4023");
+  sysfs.scsiUnit(sysfs.interface(reader, "1-1:1.0", "08"), 2, 0, "sg1", "sdb");
+  TemporaryDirectory dev;
+  dev.writeFile("sg1", "");
+  FakeScsiGeneric sg;
+  // Every data-in request reads the same bytes: the demo reader's INQUIRY
+  // answer, which is also an identify block with the same inquiry texts
+  // and the demo's hardware revision.
+  std::string answer = std::string("\x00\x80\x02\x02\x1f\x00\x00\x00", 8) + "Generic USB Card Reader 1.00";
+  answer.resize(528, '\0');
+  answer.replace(156, 32, "USB Card Reader Generic 1.00    ");
+  answer.replace(382, 3, "\x40\x23\x41");  // hardware revision 4023A
+  sg.answer.assign(answer.begin(), answer.end());
+  HostAccess access = noHost();
+  access.sysfsRoot = sysfs.root();
+  access.deviceFolder = dev.path();
+  access.scsiGeneric = &sg;
+  const std::string recording = (dev.path() / "recorded.json").string();
+
+  const CliRun host =
+      runCli({"--host", "--workdir", hostFolder.path(), "--record", recording, "getinfo", "ispena", "isp"}, access);
+  ASSERT_EQ(host.status, kExitDone) << host.err;
+  EXPECT_NE(host.out.find("device name   : USB Card Reader [sdb] \n"), std::string::npos);
+  EXPECT_NE(host.out.find("--- status window \"PROCESS STATUS DIALOG\" shown"), std::string::npos) << "the ISP ran";
+
+  const CliRun replay = runCli({"--machine", recording, "--workdir", replayFolder.path(), "getinfo", "ispena", "isp"});
+  EXPECT_EQ(replay.status, kExitDone) << replay.err;
+  EXPECT_EQ(replay.out, host.out);
+  EXPECT_EQ(replay.out.find("violation"), std::string::npos);
+}
+
 TEST(UpdaterCliHost, HostExcludesASimulatedMachineAndItsFlashDump) {
   const struct {
     std::vector<std::string> arguments;

@@ -213,9 +213,16 @@ DeviceIoResult LinuxHostPort::carry(OpenNode& node, ConstBytes input, Bytes outp
                     header.driver_status);
     }
     const std::size_t senseBytes = carried ? std::min<std::size_t>(header.sb_len_wr, request->senseLength) : 0;
+    const ConstBytes data = request->direction == SG_DXFER_TO_DEV ? input : ConstBytes(output);
+    const ConstBytes dataArea = data.subspan(request->dataOffset, request->dataLength);
+    const bool received = carried && request->direction == SG_DXFER_FROM_DEV;
+    const auto residue =
+        static_cast<std::size_t>(std::clamp<int>(header.resid, 0, static_cast<int>(request->dataLength)));
     traceRequest(CarriedRequest{*node.at->unit, node.at->readerNumber, input.subspan(spt::kCdb, request->cdbLength), request->dataLength,
                                 carried, static_cast<Byte>(header.status),
-                                ConstBytes(output).subspan(request->senseOffset, senseBytes), failure});
+                                ConstBytes(output).subspan(request->senseOffset, senseBytes), failure,
+                                request->direction == SG_DXFER_TO_DEV ? dataArea : ConstBytes(),
+                                received ? dataArea.first(dataArea.size() - residue) : ConstBytes()});
   }
   if (!carried) return {};
   putU8(output, spt::kScsiStatus, static_cast<std::uint8_t>(header.status));

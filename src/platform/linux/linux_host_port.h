@@ -34,6 +34,10 @@ struct CarriedRequest {
   /// Why the request was not carried: the system's error, or the SCSI
   /// generic driver's host and driver status; empty when carried.
   std::string_view failure;
+  /// The data sent (a data-out request) and the data received (a data-in
+  /// request that was carried: the bytes the device transferred).
+  ConstBytes dataOut;
+  ConstBytes dataIn;
 };
 
 class LinuxHostPort final : public Port {

@@ -15,6 +15,7 @@
 #include "common/bytes.h"
 #include "platform/port.h"
 #include "platform/sim/failure_plan.h"
+#include "platform/sim/reader_session.h"
 #include "platform/sim/sim_loader.h"
 
 namespace updater {
@@ -88,6 +89,9 @@ struct ReaderDescription {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> compareSkips;
   int aspiAdapter = 0;
   std::vector<int> aspiTargets{0};
+  /// A recorded session to answer from instead of the controller; none:
+  /// the reader answers live.
+  std::optional<ReaderSession> session;
 };
 
 struct MachineDescription {

@@ -445,6 +445,49 @@ bool readDriverName(Context& context, const Json& json, const std::string& path,
   return true;
 }
 
+/// A recorded exchange: the request and, unless the transport failed it,
+/// its answer.
+bool readExchange(Context& context, const Json& json, const std::string& path, SessionExchange& out) {
+  static constexpr FieldRule<SessionExchange> kRules[] = {
+      {"request", [](Context& c, const Json& j, const std::string& p, SessionExchange& e) {
+         return readRequestName(c, j, p, e.request.name);
+       }},
+      {"cdb", [](Context& c, const Json& j, const std::string& p, SessionExchange& e) {
+         return readHexBytes(c, j, p, e.request.cdb);
+       }},
+      {"dataOut", [](Context& c, const Json& j, const std::string& p, SessionExchange& e) {
+         return readHexBytes(c, j, p, e.request.dataOut);
+       }},
+      {"dataIn", [](Context& c, const Json& j, const std::string& p, SessionExchange& e) {
+         return readHexBytes(c, j, p, e.answer.dataIn);
+       }},
+      {"status", [](Context& c, const Json& j, const std::string& p, SessionExchange& e) {
+         return readStatusByte(c, j, p, e.answer.status);
+       }},
+      {"sense", [](Context& c, const Json& j, const std::string& p, SessionExchange& e) {
+         return readHexBytes(c, j, p, e.answer.sense);
+       }},
+      {"transportFailure", [](Context& c, const Json& j, const std::string& p, SessionExchange& e) {
+         return readBool(c, j, p, e.answer.transportFailure);
+       }},
+  };
+  out = SessionExchange{};
+  if (!readObject(context, json, path, kRules, out)) return false;
+  if (out.request.name.empty()) return context.fail(fieldPath(path, "request"), "missing");
+  if (!out.answer.transportFailure) return true;
+  for (const char* field : {"dataIn", "status", "sense"}) {
+    if (json.contains(field)) return context.fail(fieldPath(path, field), "given together with \"transportFailure\"");
+  }
+  return true;
+}
+
+bool readSession(Context& context, const Json& json, const std::string& path, std::optional<ReaderSession>& out) {
+  ReaderSession session;
+  if (!readArray<SessionExchange>(context, json, path, session, readExchange)) return false;
+  out = std::move(session);
+  return true;
+}
+
 // The reader fields that build the identify block; `identify` replaces them all.
 constexpr const char* kIdentityFields[] = {"vendorId",      "productId",       "manufacturer", "product",
                                            "serial",        "identifyInquiry", "fwRevision",   "usb20FwRevision",
@@ -478,6 +521,7 @@ bool readReaderFields(Context& context, const Json& json, const std::string& pat
       {"compareSkips", readMember<&R::compareSkips, readList<Skip, readSkip>>},
       {"aspiAdapter", readMember<&R::aspiAdapter, readByteValue>},
       {"aspiTargets", readMember<&R::aspiTargets, readList<int, readByteValue>>},
+      {"session", readMember<&R::session, readSession>},
   };
   return readObject(context, json, path, kRules, out);
 }

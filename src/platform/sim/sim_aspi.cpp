@@ -199,14 +199,55 @@ SimAspiCheck checkAspiRequest(Bytes block, const DataAddressTable& addresses) {
 
 const char* aspiRequestName(const SimAspiRequest& request) { return request.command->name; }
 
-SimAspiAnswer answerAspiFromReader(SimReader& reader, const SimAspiRequest& request) {
-  const std::string name = aspiRequestName(request);
-  ++reader.requestCounts[name];
-  if (const auto failure = reader.failures.next(name)) {
+namespace {
+
+SimAspiAnswer answerLive(SimReader& reader, const SimAspiRequest& request) {
+  if (const auto failure = reader.failures.next(aspiRequestName(request))) {
     const FailureAnswer& answer = failureAnswer(AccessRoute::Aspi, *failure);
     return {{answer.srbStatus, answer.hostStatus, answer.scsiStatus}, -1};
   }
   return request.command->answer(reader, request);
+}
+
+SessionRequest sessionRequest(const SimAspiRequest& request) {
+  const ConstBytes cdb = ConstBytes(request.cdb).first(request.cdbLength);
+  return {aspiRequestName(request), {cdb.begin(), cdb.end()}, {request.dataOut.begin(), request.dataOut.end()}};
+}
+
+// A request that ended with a SCSI status completed on the bus; any other
+// error is the transport's.
+SessionAnswer sessionAnswer(const SimAspiRequest& request, const SimAspiAnswer& answer) {
+  const AspiCompletion& completion = answer.completion;
+  if (completion.srbStatus != srb::kComplete && completion.targStat == 0) return transportFailure();
+  SessionAnswer seen;
+  seen.status = completion.targStat;
+  if (completion.srbStatus == srb::kComplete) seen.dataIn.assign(request.dataIn.begin(), request.dataIn.end());
+  return seen;
+}
+
+SimAspiAnswer replayedAnswer(const SimAspiRequest& request, const SessionAnswer& recorded) {
+  if (recorded.transportFailure) {
+    const FailureAnswer& failed = failureAnswer(AccessRoute::Aspi, FailureKind::Transport);
+    return {{failed.srbStatus, failed.hostStatus, failed.scsiStatus}, -1};
+  }
+  if (recorded.status != 0) return {{srb::kError, 0, recorded.status}, -1};
+  copyIn(request.dataIn, recorded.dataIn);
+  SimAspiAnswer answer = completedWith(srb::kComplete);
+  const bool statusRead = vendorRequestOf(request.cdb) == VendorRequest::GetIspStatus;
+  if (statusRead && !request.dataIn.empty() && !recorded.dataIn.empty()) answer.ispStatus = request.dataIn[0];
+  return answer;
+}
+
+}  // namespace
+
+SimAspiAnswer answerAspiFromReader(SimReader& reader, const SimAspiRequest& request) {
+  ++reader.requestCounts[aspiRequestName(request)];
+  if (!reader.keepsSession()) return answerLive(reader, request);
+  SessionRequest sent = sessionRequest(request);
+  const std::optional<SessionAnswer> recorded = reader.replayed(sent);
+  const SimAspiAnswer answer = recorded ? replayedAnswer(request, *recorded) : answerLive(reader, request);
+  reader.record(std::move(sent), sessionAnswer(request, answer));
+  return answer;
 }
 
 SimAspiAnswer answerAspiNoReader(const SimAspiRequest& request, std::uint32_t adapterCount) {

@@ -56,9 +56,13 @@ struct SimAspiAnswer {
   int ispStatus = -1;  // getIspStatus: the answer byte
 };
 
-/// A reader answers: injected failures first, as the failure answers give
-/// them for this route (platform/sim/failure_answers.h); a failed request
-/// never reaches the controller. Then the command.
+/// A reader answers: from its recorded session while it plays one back
+/// (a recorded SCSI status ends the request in SS_ERR with that status, a
+/// transport failure as an injected one does); else injected failures
+/// first, as the failure answers give them for this route
+/// (platform/sim/failure_answers.h), a failed request never reaching the
+/// controller, then the command. The reader records the exchange when it
+/// keeps its session.
 SimAspiAnswer answerAspiFromReader(SimReader& reader, const SimAspiRequest& request);
 
 /// An address without a reader: SS_INVALID_HA past the last host adapter,

@@ -166,6 +166,29 @@ void SimMachine::violation(std::string text) {
   transcript_.add(std::move(event));
 }
 
+void SimMachine::recordSessions() {
+  for (auto& reader : readers_) {
+    if (!reader.recorded) reader.recorded.emplace();
+  }
+}
+
+void SimMachine::reportSessionDeviations() {
+  for (auto& reader : readers_) {
+    if (!reader.replay) continue;
+    for (SessionDeviation& deviation : reader.replay->takeDeviations()) {
+      std::string text = "reader " + std::to_string(reader.number) + ' ' + deviation.text;
+      violations_.push_back(text);
+      TranscriptEvent event;
+      event.kind = EventKind::Violation;
+      event.text = std::move(text);
+      event.reader = reader.number;
+      event.requestIndex = static_cast<int>(deviation.index);
+      event.byteOffset = static_cast<int>(deviation.offset);
+      transcript_.add(std::move(event));
+    }
+  }
+}
+
 // --- Drives and drivers -------------------------------------------------------
 
 std::uint32_t SimMachine::logicalDrives() {
@@ -317,9 +340,12 @@ DeviceIoResult SimMachine::passThrough(const OpenDevice& device, std::uint32_t c
   event.length = request.transferLength;
   event.status = answer.ispStatus;
   recordIo(std::move(event));
+  reportSessionDeviations();
 
   if (!answer.completed) return {};
   putU8(output, spt::kScsiStatus, answer.scsiStatus);
+  const std::size_t senseBytes = std::min<std::size_t>(answer.sense.size(), getU8(input, spt::kSenseInfoLength));
+  std::copy_n(answer.sense.begin(), senseBytes, output.begin() + static_cast<std::ptrdiff_t>(spt::kSenseArea));
   const bool dataIn = !request.dataIn.empty();
   return {true, static_cast<std::uint32_t>(spt::kDataArea) + (dataIn ? answer.dataBytes : 0)};
 }
@@ -346,6 +372,7 @@ DeviceIoResult SimMachine::selfDriverRequest(const OpenDevice& device, std::uint
   outcome.io.route = routeName(device.route);
   const bool ok = outcome.io.ok;
   recordIo(std::move(outcome.io));
+  reportSessionDeviations();
   if (!ok) return {};
   return {true, static_cast<std::uint32_t>(output.size())};
 }
@@ -485,6 +512,7 @@ AspiCompletion SimMachine::carryAspiRequest(Bytes requestBlock) {
   event.length = request.bufLen;
   event.status = answer.ispStatus;
   recordIo(std::move(event));
+  reportSessionDeviations();
   return answer.completion;
 }
 

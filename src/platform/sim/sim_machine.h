@@ -13,6 +13,11 @@
 // Requests that reach a device are written to the transcript as `io` events.
 // Pauses only advance a virtual clock.
 //
+// A reader that plays back a recorded session answers from it; a request
+// that differs from the one recorded is answered as a failed transfer and
+// gives a `violation` event naming the request's place in the session and
+// the first byte that differs.
+//
 // A reader unplugged by its failure plan (FailureKind::Unplugged) is gone
 // from then on: its drive letters no longer exist (opens fail, handles
 // already open fail every request), its ASPI target answers "no device", and
@@ -135,6 +140,9 @@ class SimMachine : public Port {
   std::vector<TranscriptEvent> requests(std::string_view command) const;
   const std::vector<std::string>& violations() const { return violations_; }
 
+  /// From now on every reader writes down its session (SimReader::recorded).
+  void recordSessions();
+
   std::size_t openHandleCount() const { return handles_.size(); }
   std::size_t openRegistryKeyCount() const { return registryKeys_.size(); }
   /// Loads of the ASPI module not yet freed.
@@ -166,6 +174,8 @@ class SimMachine : public Port {
   SimReader* readerOnLetter(char letter);
   void recordIo(TranscriptEvent event);
   void violation(std::string text);
+  /// The violation events of the requests that left a replayed session.
+  void reportSessionDeviations();
   std::uint32_t aspiAdapterCount() const;
   SimReader* readerAtAspi(std::uint8_t adapter, std::uint8_t target);
   AspiCompletion carryAspiRequest(Bytes requestBlock);

@@ -260,10 +260,10 @@ bool carriesDataIn(const CheckedPassThrough& request) { return request.command->
 
 const char* requestName(const CheckedPassThrough& request) { return request.command->name; }
 
-PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& request) {
-  const std::string name = requestName(request);
-  ++reader.requestCounts[name];
-  if (const auto failure = reader.failures.next(name)) {
+namespace {
+
+PassThroughAnswer answerLive(SimReader& reader, const CheckedPassThrough& request) {
+  if (const auto failure = reader.failures.next(requestName(request))) {
     const FailureAnswer& answer = failureAnswer(AccessRoute::PassThrough, *failure);
     PassThroughAnswer failed;
     failed.completed = !answer.callFails;
@@ -271,6 +271,45 @@ PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& 
     return failed;
   }
   return request.command->answer(reader, request);
+}
+
+SessionRequest sessionRequest(const CheckedPassThrough& request) {
+  return {requestName(request), {request.cdb.begin(), request.cdb.end()},
+          {request.dataOut.begin(), request.dataOut.end()}};
+}
+
+SessionAnswer sessionAnswer(const CheckedPassThrough& request, const PassThroughAnswer& answer) {
+  if (!answer.completed) return transportFailure();
+  SessionAnswer seen;
+  seen.status = answer.scsiStatus;
+  const std::size_t received = std::min<std::size_t>(answer.dataBytes, request.dataIn.size());
+  seen.dataIn.assign(request.dataIn.begin(), request.dataIn.begin() + static_cast<std::ptrdiff_t>(received));
+  seen.sense = answer.sense;
+  return seen;
+}
+
+PassThroughAnswer replayedAnswer(const CheckedPassThrough& request, const SessionAnswer& recorded) {
+  PassThroughAnswer answer;
+  if (recorded.transportFailure) return answer;
+  answer.completed = true;
+  answer.scsiStatus = recorded.status;
+  answer.sense = recorded.sense;
+  copyOut(request.dataIn, recorded.dataIn, answer);
+  const bool statusRead = vendorRequestOf(request.cdb) == VendorRequest::GetIspStatus;
+  if (statusRead && answer.dataBytes > 0) answer.ispStatus = request.dataIn[0];
+  return answer;
+}
+
+}  // namespace
+
+PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& request) {
+  ++reader.requestCounts[requestName(request)];
+  if (!reader.keepsSession()) return answerLive(reader, request);
+  SessionRequest sent = sessionRequest(request);
+  const std::optional<SessionAnswer> recorded = reader.replayed(sent);
+  PassThroughAnswer answer = recorded ? replayedAnswer(request, *recorded) : answerLive(reader, request);
+  reader.record(std::move(sent), sessionAnswer(request, answer));
+  return answer;
 }
 
 PassThroughAnswer answerFromPlainDisk(const CheckedPassThrough& request) {

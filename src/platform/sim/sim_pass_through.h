@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/bytes.h"
 #include "isp/vendor_command.h"
@@ -62,11 +63,14 @@ struct PassThroughAnswer {
   Byte scsiStatus = 0;
   std::uint32_t dataBytes = 0;  // bytes of data-in written
   int ispStatus = -1;           // getIspStatus: the answer byte
+  std::vector<Byte> sense;      // for the request's sense area; none from a live reader
 };
 
-/// A reader answers: injected failures first, as the failure answers give
-/// them for this route (platform/sim/failure_answers.h); a failed request
-/// never reaches the controller. Then the command.
+/// A reader answers: from its recorded session while it plays one back;
+/// else injected failures first, as the failure answers give them for this
+/// route (platform/sim/failure_answers.h), a failed request never reaching
+/// the controller, then the command. The reader records the exchange when
+/// it keeps its session.
 PassThroughAnswer answerFromReader(SimReader& reader, const CheckedPassThrough& request);
 
 /// A drive that holds no reader answers INQUIRY as a plain disk and fails

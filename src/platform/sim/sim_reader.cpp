@@ -12,11 +12,21 @@ SimReader::SimReader(int numberIn, const ReaderDescription& descriptionIn)
   msLoader.flash = description.msFirmware;
   msLoader.script = description.msAnswers;
   failures.failures = description.failures;
+  if (description.session) replay.emplace(*description.session);
 }
 
 int SimReader::requestCount(const std::string& name) const {
   const auto found = requestCounts.find(name);
   return found == requestCounts.end() ? 0 : found->second;
+}
+
+std::optional<SessionAnswer> SimReader::replayed(const SessionRequest& sent) {
+  if (!replay) return std::nullopt;
+  return replay->answer(sent);
+}
+
+void SimReader::record(SessionRequest sent, SessionAnswer answer) {
+  if (recorded) recorded->push_back({std::move(sent), std::move(answer)});
 }
 
 IdentifyBlock SimReader::currentIdentify() const {

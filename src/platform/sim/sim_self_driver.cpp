@@ -99,6 +99,7 @@ struct DriverCall {
   Byte mode = 0;
   CommandBlock cdb{};           // the block the loader gets
   bool carriesCdb = false;      // the record carried the block (dynamic driver)
+  bool hasCdb = false;          // the reader gets a block (carried, or built by the driver)
 };
 
 SimReader* readerAt(SelfDriverBus& bus, std::uint32_t index) {
@@ -178,6 +179,50 @@ bool answerPortLoaderCommand(SelfDriverBus& bus, DriverCall& call, int& status) 
 /// Injected failures first, answered as the failure answers give them for
 /// the driver's route (a failed request reaches no controller), then the
 /// answer.
+bool answerLive(SelfDriverBus& bus, DriverCall& call, Answer answer, int& status) {
+  if (const auto failure = call.reader->failures.next(call.name)) {
+    return !failureAnswer(call.route, *failure).callFails;
+  }
+  return answer(bus, call, status);
+}
+
+SessionRequest sessionRequest(const DriverCall& call) {
+  SessionRequest request{call.name, {}, {call.dataOut.begin(), call.dataOut.end()}};
+  if (call.hasCdb) request.cdb.assign(call.cdb.begin(), call.cdb.end());
+  return request;
+}
+
+// The drivers report no SCSI status: what completed had none to report. The
+// answer area of a request without data-out is its data-in.
+SessionAnswer sessionAnswer(const DriverCall& call, bool ok) {
+  if (!ok) return transportFailure();
+  SessionAnswer seen;
+  if (call.dataOut.empty()) seen.dataIn.assign(call.answer.begin(), call.answer.end());
+  return seen;
+}
+
+// A status the drivers cannot report fails the call, as an injected status
+// failure does.
+bool replayedAnswer(DriverCall& call, const SessionAnswer& recorded, int& status) {
+  if (recorded.transportFailure || recorded.status != 0) return false;
+  if (call.dataOut.empty()) answerBytes(call.answer, recorded.dataIn);
+  const bool statusRead = call.hasCdb && vendorRequestOf(call.cdb) == VendorRequest::GetIspStatus;
+  if (statusRead && !call.answer.empty()) status = call.answer[0];
+  return true;
+}
+
+/// From the recorded session while the reader plays one back, else live;
+/// the exchange is recorded when the reader keeps its session.
+bool answerThroughSession(SelfDriverBus& bus, DriverCall& call, Answer answer, int& status) {
+  SessionRequest sent = sessionRequest(call);
+  const std::optional<SessionAnswer> recorded = call.reader->replayed(sent);
+  const bool ok = recorded ? replayedAnswer(call, *recorded, status) : answerLive(bus, call, answer, status);
+  call.reader->record(std::move(sent), sessionAnswer(call, ok));
+  return ok;
+}
+
+/// One request, to a reader or to the driver itself (the device count), as
+/// its io event.
 DriverOutcome deliver(SelfDriverBus& bus, DriverCall& call, Answer answer) {
   DriverOutcome outcome;
   TranscriptEvent& io = outcome.io;
@@ -201,10 +246,12 @@ DriverOutcome deliver(SelfDriverBus& bus, DriverCall& call, Answer answer) {
     failed = true;  // no such device
   } else {
     ++call.reader->requestCounts[name];
-    if (const auto failure = call.reader->failures.next(name)) {
-      io.ok = !failureAnswer(call.route, *failure).callFails;
+    if (call.reader->keepsSession()) {
+      io.ok = answerThroughSession(bus, call, answer, io.status);
       return outcome;
     }
+    io.ok = answerLive(bus, call, answer, io.status);
+    return outcome;
   }
   io.ok = !failed && answer(bus, call, io.status);
   return outcome;
@@ -350,7 +397,10 @@ DriverOutcome portRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstBy
   call.length = static_cast<std::uint32_t>(command->sizes == Sizes::DataLength ? record.parameter : sizes.data);
   if (command->loader == &kJump) call.length = 0;
   call.mode = static_cast<Byte>(record.low());
-  if (command->loader != nullptr) call.cdb = portLoaderBlock(*command, record);
+  if (command->loader != nullptr) {
+    call.cdb = portLoaderBlock(*command, record);
+    call.hasCdb = true;
+  }
   return deliver(bus, call, command->answer);
 }
 
@@ -438,6 +488,7 @@ DriverOutcome dynamicExecuteRequest(SelfDriverBus& bus, ConstBytes input, Bytes 
   call.length = length;
   std::copy(cdb.begin(), cdb.end(), call.cdb.begin());
   call.carriesCdb = true;
+  call.hasCdb = true;
   return deliver(bus, call, command->answer);
 }
 
@@ -518,6 +569,7 @@ DriverOutcome ntRequest(SelfDriverBus& bus, std::uint32_t controlCode, ConstByte
   } else {
     call.cdb = command->cdb;
   }
+  call.hasCdb = true;
   return deliver(bus, call, answerLoaderCommand);
 }
 

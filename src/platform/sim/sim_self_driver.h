@@ -14,6 +14,13 @@
 // its loader, the port driver's status and data commands go to that
 // controller; its block write of the marker block switches it.
 //
+// A reader that plays back a recorded session answers its requests from it
+// (platform/sim/reader_session.h): a request is its name, the command block
+// the loader gets (none for the port driver's requests that build none) and
+// its data-out; the answer area of a request without data-out is its
+// data-in. The drivers report no SCSI status, so a recorded status fails the
+// call.
+//
 // Injected failures of every kind fail the request (the failure answers of
 // platform/sim/failure_answers.h): the drivers report no SCSI status, and a
 // request to an unplugged reader fails like one to no device. The device

@@ -46,6 +46,11 @@ struct TranscriptEvent {
   std::uint32_t length = 0;
   bool ok = false;
   int status = -1;  // io of getIspStatus: the answer byte; -1 otherwise
+  // A violation of a replayed session (with `reader`): the request's 0-based
+  // position in the reader's session and the first byte that differs; -1
+  // for the other violations.
+  int requestIndex = -1;
+  int byteOffset = -1;
 };
 
 /// A line the program wrote to its console.
