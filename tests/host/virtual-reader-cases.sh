@@ -77,10 +77,20 @@ virtual_reader_is_a_disk() {
 # and the flash the reader writes when it stops equals the simulated one.
 virtual_reader_isp() {
   fresh_work
-  updater-cli --host --workdir /tmp/work getinfo ispena isp verify >/tmp/reader-isp.txt 2>&1
+  updater-cli --host --record /tmp/reader-isp.record.json --workdir /tmp/work getinfo ispena isp verify \
+    >/tmp/reader-isp.txt 2>&1
   stop_virtual_reader || { show_reader_log; return 1; }
   diff /cases/reader-isp.expected /tmp/reader-isp.txt || { show_reader_log; return 1; }
   cmp /cases/reader-isp.flash /tmp/vreader-flash.bin
+}
+
+# The session recorded on the real bus replays on the simulated machine:
+# the same transcript, without the reader.
+host_recording_replays() {
+  fresh_work
+  updater-cli --machine /tmp/reader-isp.record.json --workdir /tmp/work getinfo ispena isp verify \
+    >/tmp/reader-isp.replay.txt 2>&1 || { cat /tmp/reader-isp.replay.txt | head -n 20; return 1; }
+  diff /tmp/reader-isp.txt /tmp/reader-isp.replay.txt
 }
 
 # Everything the reader made in configfs is gone after it stopped.
@@ -158,6 +168,7 @@ wait_for_gone() {
 if start_virtual_reader vreader --machine /cases/reader.json --flash-out /tmp/vreader-flash.bin --trace; then
   run_case virtual_reader_is_a_disk virtual_reader_is_a_disk
   run_case virtual_reader_isp virtual_reader_isp
+  run_case host_recording_replays host_recording_replays
   run_case virtual_reader_cleans_up virtual_reader_cleans_up
 else
   echo "FAIL virtual_reader_is_a_disk: $(head -n 5 /tmp/vreader.err)"
