@@ -209,21 +209,10 @@ struct FileStep {
 // The programming job saves the advanced counter after a success: a staging
 // file made, written, flushed, closed and renamed over SERIAL.TXT. A short
 // write is finished by the next one; any failure keeps the old counter.
-constexpr FileStep kSerialSave[] = {
-    {FileFault::CreateFails, 1, R::SerialNotSaved},
-    {FileFault::WriteFails, 1, R::SerialNotSaved},
-    {FileFault::ShortWrite, 1, R::None},
-    {FileFault::ShortWriteThenFails, 1, R::SerialNotSaved},
-    {FileFault::DiskFull, 1, R::SerialNotSaved},
-    {FileFault::FlushFails, 1, R::SerialNotSaved},
-    {FileFault::CloseFails, 1, R::SerialNotSaved},
-    {FileFault::RenameFails, 1, R::SerialNotSaved},
-};
-
 // Every job's run then appends its record to HISTORY.CSV: the file opened
 // for appending, written, flushed and closed. The programming job has made
 // one write, flush and close of each kind for SERIAL.TXT before.
-constexpr FileStep kIspHistory[] = {
+constexpr FileStep kSerialSaveAndHistory[] = {
     {FileFault::CreateFails, 1, R::SerialNotSaved},
     {FileFault::WriteFails, 1, R::SerialNotSaved},
     {FileFault::ShortWrite, 1, R::None},
@@ -250,7 +239,7 @@ constexpr FileStep kHistoryOnly[] = {
 std::span<const FileStep> fileStepTable(const FaultScenario& scenario) {
   switch (scenario.job) {
     case SweepJob::Scan: return {};
-    case SweepJob::Isp: return kIspHistory;
+    case SweepJob::Isp: return kSerialSaveAndHistory;
     case SweepJob::Verify:
     case SweepJob::MsProgram:
     case SweepJob::MsVerify: return kHistoryOnly;
