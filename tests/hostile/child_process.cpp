@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -32,9 +33,13 @@ void closeIfOpen(int& descriptor) {
 
 // Only async-signal-safe calls between fork and exec.
 [[noreturn]] void becomeChild(const char* program, char* const* argv, const char* directory, const Pipe& out,
-                              const Pipe& err) {
+                              const Pipe& err, const ChildUser* user) {
   // Its own process group, so that a timeout ends whatever it started too.
   ::setpgid(0, 0);
+  // The groups first: once the user is changed, nothing else may be.
+  if (user != nullptr && (::setgroups(0, nullptr) != 0 || ::setgid(user->gid) != 0 || ::setuid(user->uid) != 0)) {
+    ::_exit(126);
+  }
   const int nothing = ::open("/dev/null", O_RDONLY);
   if (nothing < 0 || ::dup2(nothing, STDIN_FILENO) < 0 || ::dup2(out.write, STDOUT_FILENO) < 0 ||
       ::dup2(err.write, STDERR_FILENO) < 0 || ::chdir(directory) != 0) {
@@ -85,7 +90,8 @@ bool waitUntil(pid_t child, int& status, Clock::time_point deadline) {
 }  // namespace
 
 ChildResult runChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                     const std::filesystem::path& workingDirectory, std::chrono::milliseconds timeout) {
+                     const std::filesystem::path& workingDirectory, std::chrono::milliseconds timeout,
+                     const ChildUser* user) {
   ChildResult result;
   std::vector<std::string> words{program.string()};
   words.insert(words.end(), arguments.begin(), arguments.end());
@@ -98,7 +104,7 @@ ChildResult runChild(const std::filesystem::path& program, const std::vector<std
   Pipe out = openPipe();
   Pipe err = openPipe();
   const pid_t child = out.read >= 0 && err.read >= 0 ? ::fork() : -1;
-  if (child == 0) becomeChild(words[0].c_str(), argv.data(), directory.c_str(), out, err);
+  if (child == 0) becomeChild(words[0].c_str(), argv.data(), directory.c_str(), out, err, user);
   // Set from both sides, so that the group exists whichever runs first.
   if (child > 0) ::setpgid(child, child);
   closeIfOpen(out.write);

@@ -24,9 +24,17 @@ struct ChildResult {
   std::string err;
 };
 
+/// A user and group to run a child as, numerically.
+struct ChildUser {
+  unsigned uid = 0;
+  unsigned gid = 0;
+};
+
 /// Runs `program` with `arguments` in `workingDirectory` and waits for it,
-/// at most `timeout`.
+/// at most `timeout`. With `user` (which takes the superuser's powers to
+/// give) the child runs as that user and group only.
 ChildResult runChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                     const std::filesystem::path& workingDirectory, std::chrono::milliseconds timeout);
+                     const std::filesystem::path& workingDirectory, std::chrono::milliseconds timeout,
+                     const ChildUser* user = nullptr);
 
 }  // namespace updater::hostile

@@ -126,7 +126,7 @@ HostileCase loadCase(const std::filesystem::path& casesFolder, const std::string
   std::ifstream file(hostile.folder / "case.json");
   if (!file) bad(name, "missing");
   const Json json = Json::parse(file);
-  onlyKeys(json, "", {"about", "machine", "actions", "make", "skipWhenRoot", "expect"});
+  onlyKeys(json, "", {"about", "machine", "actions", "make", "notAsRoot", "expect"});
   hostile.about = json.value("about", std::string());
   if (hostile.about.empty()) bad("about", "say what the case is about");
   if (json.contains("machine")) hostile.machine = json["machine"];
@@ -137,7 +137,7 @@ HostileCase loadCase(const std::filesystem::path& casesFolder, const std::string
       hostile.made.push_back(readMadeEntry(json["make"][i], "make[" + std::to_string(i) + "]"));
     }
   }
-  hostile.skipWhenRoot = json.value("skipWhenRoot", std::string());
+  hostile.notAsRoot = json.value("notAsRoot", std::string());
   hostile.expect = readExpectation(json.value("expect", Json::object()));
   return hostile;
 }

@@ -58,8 +58,9 @@ struct HostileCase {
   std::optional<nlohmann::json> machine;
   std::vector<std::string> actions;
   std::vector<MadeEntry> made;
-  /// Why the case cannot hold for the superuser; empty when it can.
-  std::string skipWhenRoot;
+  /// Why the case cannot hold for the superuser (it then runs as nobody);
+  /// empty when it can.
+  std::string notAsRoot;
   Expectation expect;
 };
 

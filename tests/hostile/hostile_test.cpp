@@ -31,6 +31,8 @@ constexpr std::string_view kSerialFile = "SERIAL.TXT";
 constexpr std::string_view kSerialLockFile = "SERIAL.TXT.lock";
 constexpr std::string_view kHistoryFile = "HISTORY.CSV";
 constexpr std::string_view kHistoryLockFile = "HISTORY.CSV.lock";
+// Who runs the permission cases when the tests run as the superuser.
+constexpr ChildUser kNobody{65534, 65534};
 // The working folder's name inside the scratch folder.
 constexpr std::string_view kWorkFolder = "work";
 constexpr std::string_view kSummaryCaption = "User ISP Update Data Dialog";
@@ -189,9 +191,25 @@ void allowOwnFile(const FolderSnapshot& before, const FolderSnapshot& after, std
   }
 }
 
+/// Gives `folder` and everything in it to `user`; links themselves, never
+/// what they point to. False when any of it could not be given.
+bool handOver(const std::filesystem::path& folder, const ChildUser& user) {
+  bool given = ::lchown(folder.c_str(), user.uid, user.gid) == 0;
+  std::error_code error;
+  for (auto entry = std::filesystem::recursive_directory_iterator(folder, error);
+       !error && entry != std::filesystem::recursive_directory_iterator(); entry.increment(error)) {
+    given = ::lchown(entry->path().c_str(), user.uid, user.gid) == 0 && given;
+  }
+  return given && !error;
+}
+
 TEST_P(Corpus, Case) {
   const HostileCase hostile = loadCase(kCasesFolder, GetParam());
-  if (!hostile.skipWhenRoot.empty() && ::geteuid() == 0) GTEST_SKIP() << hostile.skipWhenRoot;
+  // A case about permissions needs a user whom they stop. The superuser runs
+  // updater-cli as nobody instead (user and group 65534), from a copy in the
+  // scratch folder, which nobody is given whole: no folder of the build on
+  // the way to the program can stop that user either.
+  const bool asNobody = !hostile.notAsRoot.empty() && ::geteuid() == 0;
   SCOPED_TRACE(hostile.about);
 
   // The working folder is one entry of a scratch folder, so that a link
@@ -200,13 +218,21 @@ TEST_P(Corpus, Case) {
   ScratchFolder scratch;
   const std::filesystem::path work = scratch.path() / kWorkFolder;
   std::filesystem::create_directory(work);
+  std::filesystem::path program = kUpdaterCli;
+  if (asNobody) {
+    program = scratch.path() / "updater-cli";
+    std::filesystem::copy_file(kUpdaterCli, program);
+  }
   prepareCaseFolder(hostile, kDemoFolder, work);
+  if (asNobody) {
+    ASSERT_TRUE(handOver(scratch.path(), kNobody)) << "the scratch folder cannot be given to nobody";
+  }
   const FolderSnapshot before = takeSnapshot(work);
   const FolderSnapshot besideBefore = takeSnapshot(scratch.path());
 
   std::vector<std::string> arguments{"--json", "--machine", "machine.json", "--workdir", "."};
   arguments.insert(arguments.end(), hostile.actions.begin(), hostile.actions.end());
-  const ChildResult run = runChild(kUpdaterCli, arguments, work, kTimeout);
+  const ChildResult run = runChild(program, arguments, work, kTimeout, asNobody ? &kNobody : nullptr);
 
   ASSERT_FALSE(run.timedOut) << "updater-cli did not end within " << kTimeout.count() << " s";
   ASSERT_EQ(run.signal, 0) << "updater-cli ended by signal " << run.signal << "\n" << run.err;
