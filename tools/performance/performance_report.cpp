@@ -157,13 +157,13 @@ void writeJobRatio(std::ostream& out, const Figures& figures) {
   if (job == nullptr) return;
   const double pauseNs = job->virtualMsPerRun.value_or(kProtocolPauseMs) * 1e6;
   out << "## A whole ISP job against the protocol's own pauses\n\n"
-      << "One ISP job (address file, BmpMap, 65,535-byte image, SERIAL.TXT load, patch, programming, "
-         "SERIAL.TXT save with a flush to disk) takes "
+      << "One ISP job (address file, BmpMap, 65,535-byte image with its SHA-256, SERIAL.TXT load, patch, "
+         "programming, SERIAL.TXT save and HISTORY.CSV record, each with a flush to disk) takes "
       << duration(job->cpuNs) << " of processor time; the loader's protocol asks for "
       << number(pauseNs / 1e6, 0) << " ms of pauses per run. The program's processor time is "
       << number(100.0 * job->cpuNs / pauseNs, 2) << " % of those pauses. Its wall time, " << duration(job->realNs)
-      << ", adds to that the wait for the flush of SERIAL.TXT to the disk, time the disk spends rather than the "
-         "program.\n\n";
+      << ", adds to that the waits for the flushes of SERIAL.TXT and HISTORY.CSV to the disk, time the disk "
+         "spends rather than the program.\n\n";
 }
 
 void writeRouteAllocations(std::ostream& out, const Figures& figures) {
