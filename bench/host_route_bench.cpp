@@ -48,7 +48,6 @@ class AgreeingScsiGeneric final : public ScsiGeneric {
 class QuietClock final : public Clock {
  public:
   void sleep(std::uint32_t) override {}
-  LocalDate localDate() override { return {2008, 5, 20}; }
   LocalDateTime localDateTime() override { return {{2008, 5, 20}, 9, 0, 0}; }
 };
 

@@ -5,20 +5,17 @@
 // locks and the files the program writes are the host's own, a cost every
 // real run pays.
 
-#include "platform/file_lock.h"
-#include "platform/host_file.h"
+#include "platform/host_file_port.h"
 #include "platform/main_view.h"
-#include "platform/port.h"
 #include "platform/status_view.h"
 
 namespace updater {
 
-class QuietPort : public Port {
+class QuietPort : public HostFilePort {
  public:
   std::uint32_t versionWord() override { return 0x0105; }
   HostSystem hostSystem() override { return {}; }
   void sleep(std::uint32_t milliseconds) override { virtualMs += milliseconds; }
-  LocalDate localDate() override { return {2007, 12, 25}; }
   LocalDateTime localDateTime() override { return {{2007, 12, 25}, 9, 30, 0}; }
   void consoleLine(std::string_view) override {}
   std::uint64_t virtualMs = 0;
@@ -41,21 +38,6 @@ class QuietPort : public Port {
   bool freeLibrary(ModuleValue) override { return false; }
   std::uint32_t getAspi32SupportInfo(EntryPointValue) override { return 0; }
   std::uint32_t sendAspi32Command(EntryPointValue, Bytes, AspiPostingRoutine&) override { return 0; }
-  FileLockResult lockFile(const std::filesystem::path& path) override { return lockHostFile(path); }
-  bool unlockFile(FileLockValue lock) override { return unlockHostFile(lock); }
-  NewFileResult createNewFile(const std::filesystem::path& path) override { return createNewHostFile(path); }
-  AppendFileResult openFileForAppend(const std::filesystem::path& path) override {
-    return openHostFileForAppend(path);
-  }
-  FileWriteResult writeFile(NewFileValue file, std::string_view data) override { return writeHostFile(file, data); }
-  bool flushFile(NewFileValue file) override { return flushHostFile(file); }
-  bool closeFile(NewFileValue file) override { return closeHostFile(file); }
-  bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
-    return renameHostFile(from, to);
-  }
-  bool removeFile(const std::filesystem::path& path) override { return removeHostFile(path); }
-  PathKind pathKind(const std::filesystem::path& path) override { return hostPathKind(path); }
-  bool isReadOnlyFile(const std::filesystem::path& path) override { return isReadOnlyHostFile(path); }
 };
 
 class QuietMainView : public MainView {

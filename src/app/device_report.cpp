@@ -143,10 +143,7 @@ std::string reportText(const Program& program, const DeviceEntry& entry) {
 std::string deviceNameText(Port& port, const DeviceEntry& entry) {
   std::string text;
   appendChars(text, entry.inqProduct);
-  const std::size_t letters = std::min<std::size_t>(entry.letterCount, kMaxDriveLetters);
-  for (std::size_t unit = 0; unit < letters; ++unit) {
-    appendPiece(text, '[' + port.driveName(entry.driveLetters[unit]) + "] ");
-  }
+  for (const std::string& drive : driveNames(port, entry)) appendPiece(text, '[' + drive + "] ");
   return text;
 }
 

@@ -1,7 +1,5 @@
 #include "app/history_columns.h"
 
-#include <algorithm>
-
 #include "app/identity_text.h"
 #include "app/program.h"
 
@@ -10,10 +8,9 @@ namespace {
 
 std::string unitsText(Program& program, const DeviceEntry& entry) {
   std::string units;
-  const std::size_t count = std::min<std::size_t>(entry.letterCount, entry.driveLetters.size());
-  for (std::size_t i = 0; i < count; ++i) {
+  for (const std::string& drive : driveNames(program.port, entry)) {
     if (!units.empty()) units += ' ';
-    units += program.port.driveName(entry.driveLetters[i]);
+    units += drive;
   }
   return units;
 }

@@ -1,5 +1,7 @@
 #include "app/identity_text.h"
 
+#include <algorithm>
+
 #include "common/text_format.h"
 
 namespace updater {
@@ -56,6 +58,13 @@ std::string usbSerialText(const DeviceEntry& entry) {
   std::string text;
   appendChars(text, entry.strSerial);
   return text;
+}
+
+std::vector<std::string> driveNames(Port& port, const DeviceEntry& entry) {
+  std::vector<std::string> names;
+  const std::size_t letters = std::min<std::size_t>(entry.letterCount, kMaxDriveLetters);
+  for (std::size_t unit = 0; unit < letters; ++unit) names.push_back(port.driveName(entry.driveLetters[unit]));
+  return names;
 }
 
 std::string hardwareRevisionField(const DeviceEntry& entry) {

@@ -6,9 +6,11 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/bytes.h"
 #include "device/device_table.h"
+#include "platform/port.h"
 
 namespace updater {
 
@@ -39,5 +41,9 @@ std::string usbSerialText(const DeviceEntry& entry);
 
 /// "4023A": the two code bytes in hex and the letter.
 std::string hardwareRevisionField(const DeviceEntry& entry);
+
+/// The reader's drives as the port names them ("E:", or "sdb" on a Linux
+/// host), one per logical unit.
+std::vector<std::string> driveNames(Port& port, const DeviceEntry& entry);
 
 }  // namespace updater

@@ -20,22 +20,12 @@ SessionAnswer answerOf(const CarriedRequest& request) {
   return answer;
 }
 
-std::string trimmedText(ConstBytes bytes) {
-  std::string text(bytes.begin(), bytes.end());
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
-  return text;
-}
-
 /// The inquiry texts of the reader's first INQUIRY answer; the defaults
 /// when it answered none.
 ReaderInquiry inquiryOf(const ReaderSession& session) {
   for (const auto& exchange : session) {
     const std::vector<Byte>& data = exchange.answer.dataIn;
-    if (exchange.request.name != "inquiry" || data.size() < kInquiryAnswerSize) continue;
-    const ConstBytes answer(data);
-    return {trimmedText(answer.subspan(8, identity_width::kInquiryVendor)),
-            trimmedText(answer.subspan(16, identity_width::kInquiryProduct)),
-            trimmedText(answer.subspan(32, identity_width::kInquiryRevision))};
+    if (exchange.request.name == "inquiry" && data.size() >= kInquiryAnswerSize) return inquiryTexts(data);
   }
   return {};
 }
@@ -73,15 +63,11 @@ MachineDescription HostRecorder::recording(LinuxHostPort& port, const std::vecto
   }
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     const HostUnit* unit = port.unitAt(letter);
-    if (unit == nullptr) continue;
-    for (std::size_t i = 0; i < readers.size(); ++i) {
-      const auto& units = readers[i].units;
-      const bool holds = std::any_of(units.begin(), units.end(),
-                                     [unit](const HostUnit& own) { return own.genericName == unit->genericName; });
-      if (!holds) continue;
-      machine.readers[i].letters += letter;
-      machine.readers[i].unitNames.push_back(unit->displayName());
-    }
+    const int reader = port.readerAt(letter);
+    if (unit == nullptr || reader < 1 || static_cast<std::size_t>(reader) > machine.readers.size()) continue;
+    ReaderDescription& recorded = machine.readers[static_cast<std::size_t>(reader) - 1];
+    recorded.letters += letter;
+    recorded.unitNames.push_back(unit->displayName());
   }
   return machine;
 }

@@ -91,7 +91,7 @@ int runOnHost(const CliOptions& options, const CliStreams& streams, const HostAc
   if (options.recordFile) {
     const std::string recordError = writeRecording(*options.recordFile, recorder.recording(port, readers));
     if (!recordError.empty()) {
-      streams.err << "updater-cli: --record: " << recordError << '\n';
+      errorLine(streams.err, "--record: " + recordError);
       return kExitNotDone;
     }
   }

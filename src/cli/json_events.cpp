@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/byte_text.h"
+#include "common/byte_text.h"
 #include "common/text_format.h"
 
 namespace updater {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "app/control_ids.h"
-#include "cli/byte_text.h"
+#include "common/byte_text.h"
 #include "common/text_format.h"
 
 namespace updater {

@@ -80,16 +80,18 @@ int runOnSimulatedMachine(const CliOptions& options, const CliStreams& streams) 
       options.recordFile ? writeRecording(*options.recordFile, recordedMachine(*simMachine)) : std::string();
   writeTranscript(streams, options.json, transcript->events(),
                   summariseRun(session->program, simMachine->openHandleCount()));
-  if (!dumpError.empty()) streams.err << "updater-cli: --dump-firmware: " << dumpError << '\n';
-  if (!recordError.empty()) streams.err << "updater-cli: --record: " << recordError << '\n';
+  if (!dumpError.empty()) errorLine(streams.err, "--dump-firmware: " + dumpError);
+  if (!recordError.empty()) errorLine(streams.err, "--record: " + recordError);
   if (!dumpError.empty() || !recordError.empty()) return kExitNotDone;
   return outcome.started ? kExitDone : kExitNotDone;
 }
 
 }  // namespace
 
+void errorLine(std::ostream& err, const std::string& text) { err << "updater-cli: " << text << '\n'; }
+
 int usageError(std::ostream& err, const std::string& text) {
-  err << "updater-cli: " << text << '\n';
+  errorLine(err, text);
   return kExitUsage;
 }
 

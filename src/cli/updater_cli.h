@@ -37,7 +37,10 @@ struct CliStreams {
 
 struct HostAccess;
 
-/// Writes one line "updater-cli: TEXT" on `err`; returns kExitUsage.
+/// Writes one line "updater-cli: TEXT" on `err`.
+void errorLine(std::ostream& err, const std::string& text);
+
+/// errorLine, and kExitUsage to return.
 int usageError(std::ostream& err, const std::string& text);
 
 /// Runs updater-cli with `arguments` (without the program's name); with

@@ -31,6 +31,15 @@ class RunSink {
   void box(std::string_view text, MessageIcon icon) { mainView_.messageBox(text, boxCaption_, icon); }
   void stopBox(std::string_view text) { box(text, MessageIcon::Stop); }
 
+  /// A run's failure as the operator sees it: a stop box with `boxText`,
+  /// then `logText` appended to StatusLog, which is the failure the run's
+  /// history record names.
+  void fail(std::string_view boxText, std::string_view logText) {
+    stopBox(boxText);
+    appendLine(logText);
+    noteFailure(logText);
+  }
+
   /// The text of the failure that ends (or turns) the run, as StatusLog took
   /// it, or as the box showed it where StatusLog took none; the run's
   /// history record names it. Empty while nothing failed.

@@ -58,9 +58,7 @@ bool refuseUnsendableLength(RunSink& sink, std::uint32_t length) {
   if (length != 0 && length <= 0xFFFF) return false;
   std::string text = "Error!!! File too large !!!, ";
   appendDecimal(text, length);
-  sink.stopBox(text);
-  sink.appendLine(text);
-  sink.noteFailure(text);
+  sink.fail(text, text);
   return true;
 }
 
@@ -81,9 +79,7 @@ void logStatusEvent(RunSink& sink, StatusDialog& window, std::string_view prefix
 
 void failRun(SequenceContext& context, StatusDialog& window, std::string_view boxText, std::string_view logText) {
   window.hide();
-  context.sink.stopBox(boxText);
-  context.sink.appendLine(logText);
-  context.sink.noteFailure(logText);
+  context.sink.fail(boxText, logText);
   context.route.end();
 }
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "isp/program_firmware.h"
-#include "jobs/image_compatibility.h"
 #include "jobs/history_file.h"
+#include "jobs/image_compatibility.h"
 #include "jobs/image_patch.h"
 #include "jobs/job_steps.h"
 #include "jobs/run_history.h"
@@ -40,7 +40,6 @@ class IspRun {
   bool runSteps() {
     startJobLog(sink_, kTitle);
     const std::optional<JobFiles> files = loadJobFiles(job_, filesPlan());
-    if (files) noteHistoryImage(job_.history, fieldText(job_.userIspData.romCodeFile), job_.firmware);
     if (!files || !loadSerialCounterIfUsed()) return false;
     appendCounterLines();
 

@@ -1,5 +1,7 @@
 #include "jobs/job_steps.h"
 
+#include "jobs/run_history.h"
+
 namespace updater {
 
 void startJobLog(RunSink& sink, std::string_view title) {
@@ -18,11 +20,7 @@ void appendRomCodeLines(RunSink& sink, std::string_view romCodeFile, std::string
   sink.appendLine(kRuleLine);
 }
 
-void failJob(RunSink& sink, std::string_view boxText, std::string_view logText) {
-  sink.stopBox(boxText);
-  sink.appendLine(logText);
-  sink.noteFailure(logText);
-}
+void failJob(RunSink& sink, std::string_view boxText, std::string_view logText) { sink.fail(boxText, logText); }
 
 void failJob(RunSink& sink, std::string_view text) { failJob(sink, text, text); }
 
@@ -68,6 +66,7 @@ std::optional<JobFiles> loadJobFiles(JobContext& job, const JobFilesPlan& plan) 
     failJob(job.sink, result);
     return std::nullopt;
   }
+  noteHistoryImage(job.history, fieldText(data.romCodeFile), firmware);
   return files;
 }
 

@@ -58,8 +58,9 @@ struct JobFiles {
 
 /// Loads, from the job's working directory, the address file (when the plan
 /// says so), the BmpMap (when the record places one and DEVICE.TXT activates
-/// it) and the ROM code file, in that order, into `job.firmware`. On the
-/// first failure it fails the job and returns none.
+/// it) and the ROM code file, in that order, into `job.firmware`, and notes
+/// the ROM code file as read in the run's history record. On the first
+/// failure it fails the job and returns none.
 std::optional<JobFiles> loadJobFiles(JobContext& job, const JobFilesPlan& plan);
 
 /// Runs `sequence` (a callable taking the image and the sequence context)

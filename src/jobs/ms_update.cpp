@@ -140,9 +140,8 @@ class MsUpdateRun {
   // The failure exit; returns false so that a step can end with it.
   bool fail(std::string_view text) { return fail(text, text); }
   bool fail(std::string_view boxText, std::string_view logText) {
-    box(boxText);
-    sink_.appendLine(logText);
-    sink_.noteFailure(logText);
+    window_.hide();
+    sink_.fail(boxText, logText);
     return false;
   }
 

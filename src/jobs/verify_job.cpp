@@ -18,7 +18,6 @@ void runVerifyJob(JobContext& job) {
   const RevisionGroups groups = revisionGroupsOf(job.table.hardwareRevisionText);
   const std::optional<JobFiles> files = loadJobFiles(job, {groups.readsBmpMapWords, AddressWords::WithBmpMap, false});
   if (!files) return recordRun(job, "verify", false);
-  noteHistoryImage(job.history, fieldText(job.userIspData.romCodeFile), job.firmware);
 
   // The type alone decides here, not the mark as in the ISP job: verify
   // checks no compatibility, so a type-6 image with the plain mark is

@@ -35,12 +35,12 @@ class Clock {
   /// Blocks the calling thread for `milliseconds` (Sleep).
   virtual void sleep(std::uint32_t milliseconds) = 0;
 
-  /// Today's local calendar date (GetLocalTime / localtime). Cannot fail.
-  virtual LocalDate localDate() = 0;
-
   /// The local date and time of day (GetLocalTime / localtime), read at
   /// once so that the two belong together. Cannot fail.
   virtual LocalDateTime localDateTime() = 0;
+
+  /// Today's local calendar date: the date of localDateTime.
+  LocalDate localDate() { return localDateTime().date; }
 };
 
 }  // namespace updater

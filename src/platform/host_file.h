@@ -13,6 +13,13 @@
 
 namespace updater {
 
+/// What stands at a path, the path itself looked at: a link is not followed.
+enum class PathKind {
+  Nothing,    // no entry at all
+  PlainFile,  // a regular file
+  Other,      // a link (even a dangling one), a directory, a FIFO, a device, or it cannot be looked at
+};
+
 NewFileResult createNewHostFile(const std::filesystem::path& path);
 AppendFileResult openHostFileForAppend(const std::filesystem::path& path);
 FileWriteResult writeHostFile(NewFileValue file, std::string_view data);
@@ -20,6 +27,8 @@ bool flushHostFile(NewFileValue file);
 bool closeHostFile(NewFileValue file);
 bool renameHostFile(const std::filesystem::path& from, const std::filesystem::path& to);
 bool removeHostFile(const std::filesystem::path& path);
+/// What stands at `path` itself (lstat; GetFileAttributesW). Never changes
+/// anything.
 PathKind hostPathKind(const std::filesystem::path& path);
 bool isReadOnlyHostFile(const std::filesystem::path& path);
 

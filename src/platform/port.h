@@ -53,8 +53,8 @@ struct FileLockResult {
   FileLockValue lock = FileLockValue::None;  // the lock when Locked, otherwise None
 };
 
-/// A file that createNewFile made, open for writing; `None` when no file is
-/// open.
+/// A file that createNewFile made or openFileForAppend opened, open for
+/// writing; `None` when no file is open.
 enum class NewFileValue : std::uintptr_t { None = 0 };
 
 /// What createNewFile found.
@@ -81,13 +81,6 @@ struct AppendFileResult {
 struct FileWriteResult {
   bool ok = false;          // the call succeeded
   std::size_t written = 0;  // when ok: the bytes now in the file, at most those asked; fewer is no failure
-};
-
-/// What stands at a path, the path itself looked at: a link is not followed.
-enum class PathKind {
-  Nothing,    // no entry at all
-  PlainFile,  // a regular file
-  Other,      // a link (even a dangling one), a directory, a FIFO, a device, or it cannot be looked at
 };
 
 /// A buffer as the driver request records and ASPI request blocks carry it:
@@ -313,10 +306,6 @@ class Port : public Clock {
   /// is not followed, a directory, a FIFO) is left as it is and the call
   /// returns false, as it does when nothing is there or the removal failed.
   virtual bool removeFile(const std::filesystem::path& path) = 0;
-
-  /// What stands at `path` itself (lstat; GetFileAttributesW). Never
-  /// changes anything.
-  virtual PathKind pathKind(const std::filesystem::path& path) = 0;
 
   /// Whether the file at `path` may not be written: its permission bits
   /// grant nobody a write, or not this process (POSIX); it has the

@@ -1,9 +1,9 @@
 #pragma once
 
 // Move-only owners of what the port hands out: a handle, a registry key, a
-// loaded module, a file lock, a new file. Each gives its value back to the port when it
-// is destroyed or reset, so an early return cannot leak one. A program-wide
-// owner that is "null" simply holds nothing.
+// loaded module, a file lock, a file open for writing. Each gives its value
+// back to the port when it is destroyed or reset, so an early return cannot
+// leak one. A program-wide owner that is "null" simply holds nothing.
 
 #include <utility>
 
@@ -93,7 +93,7 @@ using UniqueRegistryKey = PortOwned<RegistryKeyTraits>;
 using UniqueModule = PortOwned<ModuleTraits>;
 /// A lock from lockFile, released with unlockFile.
 using UniqueFileLock = PortOwned<FileLockTraits>;
-/// A file from createNewFile, closed with closeFile. A caller that must know
+/// A file from createNewFile or openFileForAppend, closed with closeFile. A caller that must know
 /// whether the close succeeded takes the file back with release() first.
 using UniqueNewFile = PortOwned<NewFileTraits>;
 

@@ -15,7 +15,6 @@ class ForwardingPort : public Port {
   std::uint32_t versionWord() override { return inner_.versionWord(); }
   HostSystem hostSystem() override { return inner_.hostSystem(); }
   void sleep(std::uint32_t milliseconds) override { inner_.sleep(milliseconds); }
-  LocalDate localDate() override { return inner_.localDate(); }
   LocalDateTime localDateTime() override { return inner_.localDateTime(); }
   void consoleLine(std::string_view line) override { inner_.consoleLine(line); }
   std::uint32_t logicalDrives() override { return inner_.logicalDrives(); }
@@ -61,7 +60,6 @@ class ForwardingPort : public Port {
     return inner_.renameFile(from, to);
   }
   bool removeFile(const std::filesystem::path& path) override { return inner_.removeFile(path); }
-  PathKind pathKind(const std::filesystem::path& path) override { return inner_.pathKind(path); }
   bool isReadOnlyFile(const std::filesystem::path& path) override { return inner_.isReadOnlyFile(path); }
 
  private:

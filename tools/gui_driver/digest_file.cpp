@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include "cli/byte_text.h"
+#include "common/byte_text.h"
 #include "digest/digest_lines.h"
 
 namespace gui_driver {

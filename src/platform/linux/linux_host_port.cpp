@@ -10,8 +10,6 @@
 #include <optional>
 #include <thread>
 
-#include "platform/file_lock.h"
-#include "platform/host_file.h"
 #include "platform/scsi_pass_through.h"
 
 namespace updater {
@@ -104,6 +102,11 @@ const HostUnit* LinuxHostPort::unitAt(char letter) const {
   return letters_[static_cast<std::size_t>(letter - 'A')].unit;
 }
 
+int LinuxHostPort::readerAt(char letter) const {
+  if (letter < 'A' || letter > 'Z') return 0;
+  return letters_[static_cast<std::size_t>(letter - 'A')].readerNumber;
+}
+
 std::size_t LinuxHostPort::openHandleCount() const {
   return static_cast<std::size_t>(
       std::count_if(openNodes_.begin(), openNodes_.end(), [](const OpenNode& node) { return node.descriptor >= 0; }));
@@ -114,8 +117,6 @@ std::uint32_t LinuxHostPort::versionWord() { return kXpVersionWord; }
 void LinuxHostPort::sleep(std::uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
-
-LocalDate LinuxHostPort::localDate() { return localDateTime().date; }
 
 LocalDateTime LinuxHostPort::localDateTime() {
   const std::time_t now = std::time(nullptr);
@@ -203,6 +204,9 @@ DeviceIoResult LinuxHostPort::carry(OpenNode& node, ConstBytes input, Bytes outp
   const bool hostFault = header.host_status != 0;
   const bool driverFault = (header.driver_status & kDriverStatusMask & ~kDriverSense) != 0;
   const bool carried = error == 0 && !hostFault && !driverFault;
+  const std::size_t senseBytes = carried ? std::min<std::size_t>(header.sb_len_wr, request->senseLength) : 0;
+  const auto residue =
+      static_cast<std::uint32_t>(std::clamp<int>(header.resid, 0, static_cast<int>(request->dataLength)));
 
   if (traceRequest) {
     char failure[96] = "";
@@ -212,12 +216,9 @@ DeviceIoResult LinuxHostPort::carry(OpenNode& node, ConstBytes input, Bytes outp
       (void)std::snprintf(failure, sizeof failure, "host status 0x%02x, driver status 0x%02x", header.host_status,
                     header.driver_status);
     }
-    const std::size_t senseBytes = carried ? std::min<std::size_t>(header.sb_len_wr, request->senseLength) : 0;
     const ConstBytes data = request->direction == SG_DXFER_TO_DEV ? input : ConstBytes(output);
     const ConstBytes dataArea = data.subspan(request->dataOffset, request->dataLength);
     const bool received = carried && request->direction == SG_DXFER_FROM_DEV;
-    const auto residue =
-        static_cast<std::size_t>(std::clamp<int>(header.resid, 0, static_cast<int>(request->dataLength)));
     traceRequest(CarriedRequest{*node.at->unit, node.at->readerNumber, input.subspan(spt::kCdb, request->cdbLength), request->dataLength,
                                 carried, static_cast<Byte>(header.status),
                                 ConstBytes(output).subspan(request->senseOffset, senseBytes), failure,
@@ -226,37 +227,10 @@ DeviceIoResult LinuxHostPort::carry(OpenNode& node, ConstBytes input, Bytes outp
   }
   if (!carried) return {};
   putU8(output, spt::kScsiStatus, static_cast<std::uint8_t>(header.status));
-  putU8(output, spt::kSenseInfoLength, static_cast<std::uint8_t>(std::min<int>(header.sb_len_wr, request->senseLength)));
-  const auto residue = static_cast<std::uint32_t>(std::clamp<int>(header.resid, 0, static_cast<int>(request->dataLength)));
+  putU8(output, spt::kSenseInfoLength, static_cast<std::uint8_t>(senseBytes));
   putU32(output, spt::kDataTransferLength, request->dataLength - residue);
   return {true, static_cast<std::uint32_t>(output.size())};
 }
-
-FileLockResult LinuxHostPort::lockFile(const std::filesystem::path& path) { return lockHostFile(path); }
-
-bool LinuxHostPort::unlockFile(FileLockValue lock) { return unlockHostFile(lock); }
-
-NewFileResult LinuxHostPort::createNewFile(const std::filesystem::path& path) { return createNewHostFile(path); }
-
-AppendFileResult LinuxHostPort::openFileForAppend(const std::filesystem::path& path) {
-  return openHostFileForAppend(path);
-}
-
-FileWriteResult LinuxHostPort::writeFile(NewFileValue file, std::string_view data) { return writeHostFile(file, data); }
-
-bool LinuxHostPort::flushFile(NewFileValue file) { return flushHostFile(file); }
-
-bool LinuxHostPort::closeFile(NewFileValue file) { return closeHostFile(file); }
-
-bool LinuxHostPort::renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-  return renameHostFile(from, to);
-}
-
-bool LinuxHostPort::removeFile(const std::filesystem::path& path) { return removeHostFile(path); }
-
-PathKind LinuxHostPort::pathKind(const std::filesystem::path& path) { return hostPathKind(path); }
-
-bool LinuxHostPort::isReadOnlyFile(const std::filesystem::path& path) { return isReadOnlyHostFile(path); }
 
 HostSystem linuxHostSystem() {
   utsname name{};

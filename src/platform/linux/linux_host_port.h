@@ -15,7 +15,7 @@
 
 #include "platform/linux/scsi_generic.h"
 #include "platform/linux/usb_reader_scan.h"
-#include "platform/port.h"
+#include "platform/host_file_port.h"
 
 namespace updater {
 
@@ -40,7 +40,7 @@ struct CarriedRequest {
   ConstBytes dataIn;
 };
 
-class LinuxHostPort final : public Port {
+class LinuxHostPort final : public HostFilePort {
  public:
   LinuxHostPort(std::vector<HostReader> readers, ScsiGeneric& scsiGeneric, HostSystem system,
                 std::filesystem::path deviceFolder = "/dev");
@@ -55,12 +55,14 @@ class LinuxHostPort final : public Port {
 
   /// The unit shown at `letter`; none when no unit is there.
   const HostUnit* unitAt(char letter) const;
+  /// The reader of that unit, 1-based in the order the port was given them;
+  /// 0 when no unit is there.
+  int readerAt(char letter) const;
   std::size_t openHandleCount() const;
 
   std::uint32_t versionWord() override;
   HostSystem hostSystem() override { return system_; }
   void sleep(std::uint32_t milliseconds) override;
-  LocalDate localDate() override;
   LocalDateTime localDateTime() override;
   void consoleLine(std::string_view line) override;
 
@@ -83,18 +85,7 @@ class LinuxHostPort final : public Port {
   std::uint32_t getAspi32SupportInfo(EntryPointValue) override { return 0; }
   std::uint32_t sendAspi32Command(EntryPointValue, Bytes, AspiPostingRoutine&) override { return 0; }
 
-  FileLockResult lockFile(const std::filesystem::path& path) override;
-  bool unlockFile(FileLockValue lock) override;
 
-  NewFileResult createNewFile(const std::filesystem::path& path) override;
-  AppendFileResult openFileForAppend(const std::filesystem::path& path) override;
-  FileWriteResult writeFile(NewFileValue file, std::string_view data) override;
-  bool flushFile(NewFileValue file) override;
-  bool closeFile(NewFileValue file) override;
-  bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
-  bool removeFile(const std::filesystem::path& path) override;
-  PathKind pathKind(const std::filesystem::path& path) override;
-  bool isReadOnlyFile(const std::filesystem::path& path) override;
 
  private:
   /// What stands at one drive letter: made once, so that opening a unit

@@ -10,6 +10,7 @@
 
 #include "device/pass_through/pass_through.h"
 #include "jobs/file_replacement.h"
+#include "platform/host_file.h"
 #include "platform/linux/node_access.h"
 #include "platform/linux/sense_text.h"
 #include "testing/fake_scsi_generic.h"
@@ -145,12 +146,12 @@ TEST_F(HostPortTest, FilesAreReplacedThroughTheHostsOwnCalls) {
   const auto target = directory.path() / "SERIAL.TXT";
   EXPECT_TRUE(replaceFile(port, target, "0x12 0x34 0x7 "));
   EXPECT_EQ(directory.readFile("SERIAL.TXT"), "0x12 0x34 0x7 ");
-  EXPECT_EQ(port.pathKind(target), PathKind::PlainFile);
-  EXPECT_EQ(port.pathKind(stagingPathFor(target)), PathKind::Nothing);
+  EXPECT_EQ(hostPathKind(target), PathKind::PlainFile);
+  EXPECT_EQ(hostPathKind(stagingPathFor(target)), PathKind::Nothing);
 
   directory.writeFile("OTHER.TXT", "somebody else's");
   std::filesystem::create_symlink("OTHER.TXT", stagingPathFor(target));
-  EXPECT_EQ(port.pathKind(stagingPathFor(target)), PathKind::Other);
+  EXPECT_EQ(hostPathKind(stagingPathFor(target)), PathKind::Other);
   EXPECT_FALSE(replaceFile(port, target, "0x12 0x34 0x8 "));
   EXPECT_EQ(directory.readFile("SERIAL.TXT"), "0x12 0x34 0x7 ");
   EXPECT_EQ(directory.readFile("OTHER.TXT"), "somebody else's");

@@ -50,6 +50,14 @@ struct MsLoaderScript {
 
 enum class AspiLayerState { Ready, Missing, MissingEntryPoint, NoAdapter, BadStatus };
 
+/// The machine file's word for each state.
+inline constexpr std::pair<const char*, AspiLayerState> kAspiStateNames[] = {
+    {"ready", AspiLayerState::Ready},
+    {"missing", AspiLayerState::Missing},
+    {"missingEntryPoint", AspiLayerState::MissingEntryPoint},
+    {"noAdapter", AspiLayerState::NoAdapter},
+    {"badStatus", AspiLayerState::BadStatus}};
+
 inline constexpr std::size_t kIdentifyBlockSize = 528;
 using IdentifyBlock = std::array<Byte, kIdentifyBlockSize>;
 

@@ -322,13 +322,7 @@ bool readFailureKind(Context& context, const Json& json, const std::string& path
 }
 
 bool readAspiState(Context& context, const Json& json, const std::string& path, AspiLayerState& out) {
-  static constexpr std::pair<const char*, AspiLayerState> kStates[] = {
-      {"ready", AspiLayerState::Ready},
-      {"missing", AspiLayerState::Missing},
-      {"missingEntryPoint", AspiLayerState::MissingEntryPoint},
-      {"noAdapter", AspiLayerState::NoAdapter},
-      {"badStatus", AspiLayerState::BadStatus}};
-  return readChoice(context, json, path, kStates, out);
+  return readChoice(context, json, path, kAspiStateNames, out);
 }
 
 bool readHost(Context& context, const Json& json, const std::string& path, HostSystem& out) {

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/byte_text.h"
 #include "common/text_format.h"
 #include "platform/sim/sim_pass_through.h"
 
@@ -10,21 +11,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-/// Each byte as the character of the same code, the machine file's texts.
-std::string textOf(std::string_view bytes) {
-  std::string utf8;
-  for (const char character : bytes) {
-    const auto byte = static_cast<unsigned char>(character);
-    if (byte < 0x80) {
-      utf8 += character;
-      continue;
-    }
-    utf8 += static_cast<char>(0xC0 | byte >> 6);
-    utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-  }
-  return utf8;
-}
-
 std::string hexId(std::uint16_t value) {
   std::string text;
   appendPaddedHex(text, value, 4);
@@ -32,17 +18,13 @@ std::string hexId(std::uint16_t value) {
 }
 
 Json inquiryJson(const ReaderInquiry& inquiry) {
-  return {{"vendor", textOf(inquiry.vendor)}, {"product", textOf(inquiry.product)},
-          {"revision", textOf(inquiry.revision)}};
+  return {{"vendor", utf8FromBytes(inquiry.vendor)}, {"product", utf8FromBytes(inquiry.product)},
+          {"revision", utf8FromBytes(inquiry.revision)}};
 }
 
-std::string_view aspiName(AspiLayerState state) {
-  switch (state) {
-    case AspiLayerState::Ready: return "ready";
-    case AspiLayerState::Missing: return "missing";
-    case AspiLayerState::MissingEntryPoint: return "missingEntryPoint";
-    case AspiLayerState::NoAdapter: return "noAdapter";
-    case AspiLayerState::BadStatus: return "badStatus";
+std::string aspiName(AspiLayerState state) {
+  for (const auto& [name, value] : kAspiStateNames) {
+    if (value == state) return name;
   }
   return "ready";
 }
@@ -81,16 +63,16 @@ void addIdentityFields(Json& json, const ReaderDescription& reader) {
   }
   json["vendorId"] = hexId(reader.vendorId);
   json["productId"] = hexId(reader.productId);
-  json["manufacturer"] = textOf(reader.manufacturer);
-  json["product"] = textOf(reader.product);
-  json["serial"] = textOf(reader.serial);
+  json["manufacturer"] = utf8FromBytes(reader.manufacturer);
+  json["product"] = utf8FromBytes(reader.product);
+  json["serial"] = utf8FromBytes(reader.serial);
   if (reader.identifyInquiry) json["identifyInquiry"] = inquiryJson(*reader.identifyInquiry);
   json["fwRevision"] = hexDigits(reader.fwRevision);
   json["usb20FwRevision"] = hexDigits(reader.usb20FwRevision);
   json["fwRevisionOrg"] = hexDigits(reader.fwRevisionOrg);
   json["hwRevision"] = hexDigits(reader.hwRevision);
-  json["msRevision"] = textOf(reader.msRevision);
-  json["msLoaderRevision"] = textOf(reader.msLoaderRevision);
+  json["msRevision"] = utf8FromBytes(reader.msRevision);
+  json["msLoaderRevision"] = utf8FromBytes(reader.msLoaderRevision);
 }
 
 Json readerJson(const ReaderDescription& reader) {
@@ -117,13 +99,13 @@ std::string machineFileText(const MachineDescription& machine) {
   if (machine.host.isWindows()) {
     json["windows"] = {{"nt", machine.windows.nt}, {"major", machine.windows.major}, {"minor", machine.windows.minor}};
   } else {
-    json["host"] = {{"name", textOf(machine.host.name)}, {"release", textOf(machine.host.release)}};
+    json["host"] = {{"name", utf8FromBytes(machine.host.name)}, {"release", utf8FromBytes(machine.host.release)}};
   }
   if (machine.date) json["date"] = dateText(*machine.date);
   json["drives"] = machine.drives;
   json["selfDrivers"] = machine.selfDrivers;
   if (machine.selfDriverDeviceCount) json["selfDriverDeviceCount"] = *machine.selfDriverDeviceCount;
-  json["aspi"] = std::string(aspiName(machine.aspi));
+  json["aspi"] = aspiName(machine.aspi);
   Json readers = Json::array();
   for (const auto& reader : machine.readers) readers.push_back(readerJson(reader));
   json["readers"] = std::move(readers);

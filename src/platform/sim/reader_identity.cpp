@@ -49,10 +49,22 @@ InquiryAnswer inquiryAnswer(const ReaderInquiry& identity, bool removable) {
   answer[2] = 0x02;  // SCSI-2
   answer[3] = 0x02;  // response data format
   answer[4] = kInquiryAnswerSize - 5;
-  putText(answer, 8, identity_width::kInquiryVendor, identity.vendor, ' ');
-  putText(answer, 16, identity_width::kInquiryProduct, identity.product, ' ');
-  putText(answer, 32, identity_width::kInquiryRevision, identity.revision, ' ');
+  putText(answer, inquiry_offset::kVendor, identity_width::kInquiryVendor, identity.vendor, ' ');
+  putText(answer, inquiry_offset::kProduct, identity_width::kInquiryProduct, identity.product, ' ');
+  putText(answer, inquiry_offset::kRevision, identity_width::kInquiryRevision, identity.revision, ' ');
   return answer;
+}
+
+ReaderInquiry inquiryTexts(ConstBytes answer) {
+  const auto text = [answer](std::size_t offset, std::size_t width) {
+    const ConstBytes field = answer.subspan(offset, width);
+    std::string trimmed(field.begin(), field.end());
+    while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\0')) trimmed.pop_back();
+    return trimmed;
+  };
+  return {text(inquiry_offset::kVendor, identity_width::kInquiryVendor),
+          text(inquiry_offset::kProduct, identity_width::kInquiryProduct),
+          text(inquiry_offset::kRevision, identity_width::kInquiryRevision)};
 }
 
 IdentifyBlock identifyBlock(const ReaderDescription& reader, bool msInLoader) {

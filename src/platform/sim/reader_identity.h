@@ -14,9 +14,20 @@ namespace updater {
 inline constexpr std::size_t kInquiryAnswerSize = 36;
 using InquiryAnswer = std::array<Byte, kInquiryAnswerSize>;
 
+/// Byte offsets of the texts in standard INQUIRY data.
+namespace inquiry_offset {
+inline constexpr std::size_t kVendor = 8;
+inline constexpr std::size_t kProduct = 16;
+inline constexpr std::size_t kRevision = 32;
+}  // namespace inquiry_offset
+
 /// Standard INQUIRY data of a direct-access device: `removable` sets the
-/// RMB bit; vendor, product and revision at bytes 8, 16 and 32, blank-padded.
+/// RMB bit; vendor, product and revision at their offsets, blank-padded.
 InquiryAnswer inquiryAnswer(const ReaderInquiry& identity, bool removable);
+
+/// The texts of INQUIRY data of at least kInquiryAnswerSize bytes, without
+/// the blanks and NULs that pad them.
+ReaderInquiry inquiryTexts(ConstBytes answer);
 
 /// The reader's identify block: `reader.identify` when given, else built
 /// from the identity fields. `msInLoader` selects which Memory Stick

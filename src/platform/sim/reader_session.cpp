@@ -7,18 +7,23 @@
 namespace updater {
 namespace {
 
-/// The request's bytes as the deviation counts them.
-std::vector<Byte> requestBytes(const SessionRequest& request) {
-  std::vector<Byte> bytes = request.cdb;
-  bytes.insert(bytes.end(), request.dataOut.begin(), request.dataOut.end());
-  return bytes;
+/// The request's byte at `offset`, counting the command block, then the
+/// data-out bytes.
+std::string byteText(const SessionRequest& request, std::size_t offset) {
+  const std::vector<Byte>& part = offset < request.cdb.size() ? request.cdb : request.dataOut;
+  const std::size_t at = offset < request.cdb.size() ? offset : offset - request.cdb.size();
+  if (at >= part.size()) return "absent";
+  std::string text = "0x";
+  appendPaddedHex(text, part[at], 2);
+  return text;
 }
 
-std::string byteText(const std::vector<Byte>& bytes, std::size_t offset) {
-  if (offset >= bytes.size()) return "absent";
-  std::string text = "0x";
-  appendPaddedHex(text, bytes[offset], 2);
-  return text;
+/// Where two byte strings first differ, one ending early included; none
+/// when they are equal.
+std::optional<std::size_t> mismatchAt(const std::vector<Byte>& recorded, const std::vector<Byte>& sent) {
+  const auto [left, right] = std::mismatch(recorded.begin(), recorded.end(), sent.begin(), sent.end());
+  if (left == recorded.end() && right == sent.end()) return std::nullopt;
+  return static_cast<std::size_t>(left - recorded.begin());
 }
 
 std::string requestText(std::size_t index, const SessionRequest& sent) {
@@ -38,8 +43,7 @@ SessionDeviation deviation(std::size_t index, const SessionRequest& sent, const 
   }
   found.offset = firstDifference(recorded->request, sent).value_or(0);
   found.text = requestText(index, sent) + ": byte " + std::to_string(found.offset) + " is " +
-               byteText(requestBytes(sent), found.offset) + ", recorded " +
-               byteText(requestBytes(recorded->request), found.offset);
+               byteText(sent, found.offset) + ", recorded " + byteText(recorded->request, found.offset);
   return found;
 }
 
@@ -53,11 +57,10 @@ SessionAnswer transportFailure() {
 
 std::optional<std::size_t> firstDifference(const SessionRequest& recorded, const SessionRequest& sent) {
   if (recorded.name != sent.name) return 0;
-  const std::vector<Byte> expected = requestBytes(recorded);
-  const std::vector<Byte> actual = requestBytes(sent);
-  const auto [left, right] = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
-  if (left == expected.end() && right == actual.end()) return std::nullopt;
-  return static_cast<std::size_t>(left - expected.begin());
+  if (const auto inBlock = mismatchAt(recorded.cdb, sent.cdb)) return inBlock;
+  const auto inData = mismatchAt(recorded.dataOut, sent.dataOut);
+  if (!inData) return std::nullopt;
+  return recorded.cdb.size() + *inData;
 }
 
 SessionAnswer SessionReplay::answer(const SessionRequest& sent) {

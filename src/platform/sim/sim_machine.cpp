@@ -153,14 +153,16 @@ std::vector<TranscriptEvent> SimMachine::requests(std::string_view command) cons
   return matching;
 }
 
+// A request that left a replayed session shows its violation right after
+// its io event.
 void SimMachine::recordIo(TranscriptEvent event) {
   requests_.push_back(event);
   transcript_.add(std::move(event));
+  reportSessionDeviations();
 }
 
-void SimMachine::violation(std::string text) {
+void SimMachine::violation(std::string text, TranscriptEvent event) {
   violations_.push_back(text);
-  TranscriptEvent event;
   event.kind = EventKind::Violation;
   event.text = std::move(text);
   transcript_.add(std::move(event));
@@ -175,16 +177,12 @@ void SimMachine::recordSessions() {
 void SimMachine::reportSessionDeviations() {
   for (auto& reader : readers_) {
     if (!reader.replay) continue;
-    for (SessionDeviation& deviation : reader.replay->takeDeviations()) {
-      std::string text = "reader " + std::to_string(reader.number) + ' ' + deviation.text;
-      violations_.push_back(text);
-      TranscriptEvent event;
-      event.kind = EventKind::Violation;
-      event.text = std::move(text);
-      event.reader = reader.number;
-      event.requestIndex = static_cast<int>(deviation.index);
-      event.byteOffset = static_cast<int>(deviation.offset);
-      transcript_.add(std::move(event));
+    for (const SessionDeviation& deviation : reader.replay->takeDeviations()) {
+      TranscriptEvent where;
+      where.reader = reader.number;
+      where.requestIndex = static_cast<int>(deviation.index);
+      where.byteOffset = static_cast<int>(deviation.offset);
+      violation("reader " + std::to_string(reader.number) + ' ' + deviation.text, std::move(where));
     }
   }
 }
@@ -340,7 +338,6 @@ DeviceIoResult SimMachine::passThrough(const OpenDevice& device, std::uint32_t c
   event.length = request.transferLength;
   event.status = answer.ispStatus;
   recordIo(std::move(event));
-  reportSessionDeviations();
 
   if (!answer.completed) return {};
   putU8(output, spt::kScsiStatus, answer.scsiStatus);
@@ -372,7 +369,6 @@ DeviceIoResult SimMachine::selfDriverRequest(const OpenDevice& device, std::uint
   outcome.io.route = routeName(device.route);
   const bool ok = outcome.io.ok;
   recordIo(std::move(outcome.io));
-  reportSessionDeviations();
   if (!ok) return {};
   return {true, static_cast<std::uint32_t>(output.size())};
 }
@@ -512,7 +508,6 @@ AspiCompletion SimMachine::carryAspiRequest(Bytes requestBlock) {
   event.length = request.bufLen;
   event.status = answer.ispStatus;
   recordIo(std::move(event));
-  reportSessionDeviations();
   return answer.completion;
 }
 
@@ -589,8 +584,6 @@ bool SimMachine::renameFile(const std::filesystem::path& from, const std::filesy
 }
 
 bool SimMachine::removeFile(const std::filesystem::path& path) { return removeHostFile(path); }
-
-PathKind SimMachine::pathKind(const std::filesystem::path& path) { return hostPathKind(path); }
 
 bool SimMachine::isReadOnlyFile(const std::filesystem::path& path) { return isReadOnlyHostFile(path); }
 

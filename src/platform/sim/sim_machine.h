@@ -67,7 +67,6 @@ class SimMachine : public Port {
   std::uint32_t versionWord() override { return version; }
   HostSystem hostSystem() override { return host; }
   void sleep(std::uint32_t milliseconds) override;
-  LocalDate localDate() override { return date; }
   /// The machine's date; its day starts at 09:00:00 when the program does
   /// and runs with the virtual clock.
   LocalDateTime localDateTime() override;
@@ -102,7 +101,6 @@ class SimMachine : public Port {
   bool closeFile(NewFileValue file) override;
   bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
   bool removeFile(const std::filesystem::path& path) override;
-  PathKind pathKind(const std::filesystem::path& path) override;
   bool isReadOnlyFile(const std::filesystem::path& path) override;
 
   /// Injected failures of the file calls; a test arms them. Its counts say
@@ -173,7 +171,8 @@ class SimMachine : public Port {
   bool driveExists(char letter) const;
   SimReader* readerOnLetter(char letter);
   void recordIo(TranscriptEvent event);
-  void violation(std::string text);
+  /// A violation with `text`; `event` carries what it names besides.
+  void violation(std::string text, TranscriptEvent event = {});
   /// The violation events of the requests that left a replayed session.
   void reportSessionDeviations();
   std::uint32_t aspiAdapterCount() const;

@@ -246,11 +246,8 @@ DriverOutcome deliver(SelfDriverBus& bus, DriverCall& call, Answer answer) {
     failed = true;  // no such device
   } else {
     ++call.reader->requestCounts[name];
-    if (call.reader->keepsSession()) {
-      io.ok = answerThroughSession(bus, call, answer, io.status);
-      return outcome;
-    }
-    io.ok = answerLive(bus, call, answer, io.status);
+    io.ok = call.reader->keepsSession() ? answerThroughSession(bus, call, answer, io.status)
+                                        : answerLive(bus, call, answer, io.status);
     return outcome;
   }
   io.ok = !failed && answer(bus, call, io.status);

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_lock.h"
-#include "platform/host_file.h"
 #include "platform/pass_through_layout64.h"
 #include "platform/scsi_pass_through.h"
 #include "platform/win32/win32_aspi.h"
@@ -91,8 +89,6 @@ Win32Port::Win32Port() {
 std::uint32_t Win32Port::versionWord() { return GetVersion(); }
 
 void Win32Port::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
-
-LocalDate Win32Port::localDate() { return localDateTime().date; }
 
 LocalDateTime Win32Port::localDateTime() {
   SYSTEMTIME now{};
@@ -219,31 +215,5 @@ std::uint32_t Win32Port::getAspi32SupportInfo(EntryPointValue entry) { return wi
 std::uint32_t Win32Port::sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) {
   return win32::callSendAspi32Command(entry, requestBlock, posting);
 }
-
-FileLockResult Win32Port::lockFile(const std::filesystem::path& path) { return lockHostFile(path); }
-
-bool Win32Port::unlockFile(FileLockValue lock) { return unlockHostFile(lock); }
-
-NewFileResult Win32Port::createNewFile(const std::filesystem::path& path) { return createNewHostFile(path); }
-
-AppendFileResult Win32Port::openFileForAppend(const std::filesystem::path& path) {
-  return openHostFileForAppend(path);
-}
-
-FileWriteResult Win32Port::writeFile(NewFileValue file, std::string_view data) { return writeHostFile(file, data); }
-
-bool Win32Port::flushFile(NewFileValue file) { return flushHostFile(file); }
-
-bool Win32Port::closeFile(NewFileValue file) { return closeHostFile(file); }
-
-bool Win32Port::renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-  return renameHostFile(from, to);
-}
-
-bool Win32Port::removeFile(const std::filesystem::path& path) { return removeHostFile(path); }
-
-PathKind Win32Port::pathKind(const std::filesystem::path& path) { return hostPathKind(path); }
-
-bool Win32Port::isReadOnlyFile(const std::filesystem::path& path) { return isReadOnlyHostFile(path); }
 
 }  // namespace updater

@@ -12,18 +12,17 @@
 
 #include <vector>
 
-#include "platform/port.h"
+#include "platform/host_file_port.h"
 
 namespace updater {
 
-class Win32Port final : public Port {
+class Win32Port final : public HostFilePort {
  public:
   Win32Port();
 
   std::uint32_t versionWord() override;
   HostSystem hostSystem() override { return {}; }
   void sleep(std::uint32_t milliseconds) override;
-  LocalDate localDate() override;
   LocalDateTime localDateTime() override;
   void consoleLine(std::string_view line) override;
 
@@ -46,18 +45,7 @@ class Win32Port final : public Port {
   std::uint32_t getAspi32SupportInfo(EntryPointValue entry) override;
   std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) override;
 
-  FileLockResult lockFile(const std::filesystem::path& path) override;
-  bool unlockFile(FileLockValue lock) override;
 
-  NewFileResult createNewFile(const std::filesystem::path& path) override;
-  AppendFileResult openFileForAppend(const std::filesystem::path& path) override;
-  FileWriteResult writeFile(NewFileValue file, std::string_view data) override;
-  bool flushFile(NewFileValue file) override;
-  bool closeFile(NewFileValue file) override;
-  bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
-  bool removeFile(const std::filesystem::path& path) override;
-  PathKind pathKind(const std::filesystem::path& path) override;
-  bool isReadOnlyFile(const std::filesystem::path& path) override;
 
  private:
   /// A pass-through request carried in the native 64-bit layout.

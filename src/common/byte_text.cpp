@@ -1,4 +1,4 @@
-#include "cli/byte_text.h"
+#include "common/byte_text.h"
 
 namespace updater {
 
