@@ -80,8 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace updater;
   fuzz::FuzzInput input(data, size);
   VendorCommand vendor;
-  const std::vector<Byte> cdb = input.bytes(kCommandBlockLength);
-  std::copy(cdb.begin(), cdb.end(), vendor.cdb.begin());
+  input.fill(vendor.cdb);
   vendor.direction = static_cast<Direction>(input.u8() % 3);
   vendor.transferLength = input.u32() % kLengthRange;
   const AspiAddress address{input.u8(), input.u8()};

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace updater::fuzz {
@@ -31,6 +32,11 @@ class FuzzInput {
     std::vector<std::uint8_t> out(count);
     for (auto& byte : out) byte = u8();
     return out;
+  }
+
+  /// Fills `out` with the next bytes.
+  void fill(std::span<std::uint8_t> out) {
+    for (auto& byte : out) byte = u8();
   }
 
   /// Whatever is left, at most `limit` bytes.

@@ -97,8 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace updater;
   fuzz::FuzzInput input(data, size);
   ScsiPassThroughRequest request;
-  const std::vector<Byte> cdb = input.bytes(kCommandBlockLength);
-  std::copy(cdb.begin(), cdb.end(), request.cdb.begin());
+  input.fill(request.cdb);
   request.dataIn = (input.u8() & 1) != 0 ? spt::kScsiIoctlDataIn : spt::kScsiIoctlDataOut;
   request.dataLength = input.u32() % kSizeRange;
   request.timeoutSeconds = input.u32();

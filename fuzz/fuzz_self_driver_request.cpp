@@ -85,8 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   DynamicRequest dynamicRequest;
   dynamicRequest.device = deviceIndex;
-  const std::vector<Byte> cdb = input.bytes(kCommandBlockLength);
-  std::copy(cdb.begin(), cdb.end(), dynamicRequest.cdb.begin());
+  input.fill(dynamicRequest.cdb);
   dynamicRequest.direction = input.u32();
   dynamicRequest.dataLength = input.u32();
 

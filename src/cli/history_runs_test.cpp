@@ -11,13 +11,13 @@
 
 #include "cli/host_run.h"
 #include "cli/updater_cli.h"
+#include "testing/demo_folder.h"
 #include "testing/history_csv.h"
 #include "testing/temporary_directory.h"
 
 namespace updater {
 namespace {
 
-const std::filesystem::path kDemoDirectory = UPDATER_DEMO_DIR;
 constexpr std::string_view kDemoSha256 = "5bb43eb29fa515e9c6b052e12be74b0d2dd62263bcb782a5eea248effcacdc66";
 
 /// The demo's reader, with `extra` fields added (JSON members, comma first).
@@ -41,36 +41,28 @@ std::string memoryStickMachine() {
          readerJson(R"(, "msRevision": "verM1.3a", "msLoaderRevision": "verL1.0a")") + "]}";
 }
 
-/// A working folder holding the demo's files.
-struct DemoFolder {
-  DemoFolder() {
-    for (const auto& entry : std::filesystem::directory_iterator(kDemoDirectory)) {
-      std::filesystem::copy_file(entry.path(), folder.path() / entry.path().filename());
-    }
-  }
-
+/// A folder of the demo's files where updater-cli runs.
+struct HistoryFolder : DemoFolder {
   /// Runs updater-cli on `machine` in the folder; the records it left.
   std::vector<HistoryRow> run(const std::string& machine, const std::vector<std::string>& actions) {
-    folder.writeFile("machine.json", machine);
-    std::vector<std::string> arguments = {"--machine", (folder.path() / "machine.json").string(), "--workdir",
-                                          folder.path().string()};
+    directory.writeFile("machine.json", machine);
+    std::vector<std::string> arguments = {"--machine", (directory.path() / "machine.json").string(), "--workdir",
+                                          path()};
     arguments.insert(arguments.end(), actions.begin(), actions.end());
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(runUpdaterCli(arguments, {out, err, false}, HostAccess{}), 0) << err.str();
-    return readHistoryRows(folder.readFile("HISTORY.CSV"));
+    return readHistoryRows(directory.readFile("HISTORY.CSV"));
   }
-
-  TemporaryDirectory folder;
 };
 
-class HistoryRuns : public ::testing::Test, protected DemoFolder {};
+class HistoryRuns : public ::testing::Test, protected HistoryFolder {};
 
 TEST_F(HistoryRuns, TheDemoRunLeavesTheHeaderAndOneWholeRecordPerJob) {
   run(xpMachine(), {"getinfo", "ispena", "isp", "verify"});
   const std::string identity = "PassThrough,E: F:,1234,5678,000000000000,4023A,1.03.07-2007-11-28[OEM-00][CEM-00],"
                                "DEMOFW.BIN,32000," + std::string(kDemoSha256) + ",1.60\r\n";
-  EXPECT_EQ(folder.readFile("HISTORY.CSV"),
+  EXPECT_EQ(directory.readFile("HISTORY.CSV"),
             "time,job,result,message,serial,cem,pc,route,units,vid,pid,usb_serial,hw_revision,fw_revision,image,"
             "image_bytes,image_sha256,program_version\r\n"
             "2008-05-20T09:00:00,isp,success,SUCCESS! ISP STATUS:5a [Verify Data sucessfull],018514020000,01,02," +
@@ -111,10 +103,10 @@ TEST_F(HistoryRuns, EveryJobAndResultWritesItsRecord) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    DemoFolder fresh;
-    if (row.removed != nullptr) fresh.folder.remove(row.removed);
+    HistoryFolder fresh;
+    if (row.removed != nullptr) fresh.directory.remove(row.removed);
     const std::vector<HistoryRow> records = fresh.run(row.machine, row.actions);
-    ASSERT_EQ(records.size(), 1u) << fresh.folder.readFile("HISTORY.CSV");
+    ASSERT_EQ(records.size(), 1u) << fresh.directory.readFile("HISTORY.CSV");
     for (const auto& [column, value] : row.expected) EXPECT_EQ(records[0].at(column), value) << column;
     EXPECT_EQ(records[0].at("time"), "2008-05-20T09:00:00");
     EXPECT_EQ(records[0].at("program_version"), "1.60");
@@ -124,9 +116,9 @@ TEST_F(HistoryRuns, EveryJobAndResultWritesItsRecord) {
 // A station's records go after what the folder's history held, also after a
 // line that a crash cut short.
 TEST_F(HistoryRuns, RecordsFollowWhatTheFileHeldAndALineCutShort) {
-  folder.writeFile("HISTORY.CSV", "time,job\r\n2008-05-19T17:00:00,isp,succ");
+  directory.writeFile("HISTORY.CSV", "time,job\r\n2008-05-19T17:00:00,isp,succ");
   run(xpMachine(), {"ispena", "verify"});
-  const std::string history = folder.readFile("HISTORY.CSV");
+  const std::string history = directory.readFile("HISTORY.CSV");
   EXPECT_TRUE(history.starts_with("time,job\r\n2008-05-19T17:00:00,isp,succ\r\n2008-05-20T09:00:00,verify,")) << history;
 }
 

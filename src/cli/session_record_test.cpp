@@ -12,6 +12,7 @@
 
 #include "cli/updater_cli.h"
 #include "cli/host_run.h"
+#include "testing/demo_folder.h"
 #include "testing/temporary_directory.h"
 
 namespace updater {
@@ -19,7 +20,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-const std::filesystem::path kDemoDirectory = UPDATER_DEMO_DIR;
 
 /// Where each route is taken: the machine's Windows, the actions that pick
 /// the route before the run, and the inquiry identity the route's readers
@@ -53,19 +53,6 @@ std::string readText(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
-
-/// A folder holding the demo's files, as ./scripts/run sets it up; each run
-/// gets its own, since an ISP run advances SERIAL.TXT.
-struct DemoFolder {
-  DemoFolder() {
-    for (const auto& entry : std::filesystem::directory_iterator(kDemoDirectory)) {
-      std::filesystem::copy_file(entry.path(), directory.path() / entry.path().filename());
-    }
-  }
-  std::string path() const { return directory.path().string(); }
-
-  TemporaryDirectory directory;
-};
 
 /// The demo machine with the route's Windows, every self driver installed.
 Json routeMachine(const RouteCase& route) {

@@ -15,6 +15,7 @@
 #include "platform/sim/machine_file.h"
 #include "platform/sim/sim_machine.h"
 #include "testing/fake_scsi_generic.h"
+#include "testing/demo_folder.h"
 #include "testing/fake_sysfs.h"
 #include "testing/temporary_directory.h"
 
@@ -22,8 +23,6 @@ namespace updater {
 namespace {
 
 using Json = nlohmann::json;
-
-const std::filesystem::path kDemoDirectory = UPDATER_DEMO_DIR;
 
 struct CliRun {
   int status = -1;
@@ -54,17 +53,28 @@ CliRun runCli(const std::vector<std::string>& arguments, const HostAccess& host 
   return run;
 }
 
-/// A working directory holding the demo's files, as ./scripts/run sets it up.
-struct DemoDirectory {
-  DemoDirectory() {
-    for (const auto& entry : std::filesystem::directory_iterator(kDemoDirectory)) {
-      std::filesystem::copy_file(entry.path(), directory.path() / entry.path().filename());
-    }
+/// A host with one USB reader whose one unit is /dev/sg1 (block device
+/// sdb), its requests carried by a fake SCSI generic driver.
+struct OneHostReader {
+  OneHostReader() {
+    const auto reader = sysfs.usbDevice("pci0000:00/usb1/1-1", "1234", "4023");
+    sysfs.scsiUnit(sysfs.interface(reader, "1-1:1.0", "08"), 2, 0, "sg1", "sdb");
+    dev.writeFile("sg1", "");
   }
-  std::string path() const { return directory.path().string(); }
+  std::string node() const { return (dev.path() / "sg1").string(); }
+  HostAccess access() {
+    HostAccess given = noHost();
+    given.sysfsRoot = sysfs.root();
+    given.deviceFolder = dev.path();
+    given.scsiGeneric = &sg;
+    return given;
+  }
 
-  TemporaryDirectory directory;
+  FakeSysfs sysfs;
+  TemporaryDirectory dev;
+  FakeScsiGeneric sg;
 };
+
 
 std::string separator() { return "\n" + std::string(53, '='); }
 std::string line56() { return std::string(56, '='); }
@@ -166,7 +176,7 @@ std::string writeMachineFile(const TemporaryDirectory& directory, const std::str
 }
 
 TEST(UpdaterCli, StartUpOnTheDemoMachineShowsTheUserDataScansAndReports) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const CliRun run = runCli({"--json", "--workdir", demo.path()});
   EXPECT_EQ(run.status, kExitDone);
   EXPECT_EQ(run.err, "");
@@ -186,7 +196,7 @@ TEST(UpdaterCli, StartUpOnTheDemoMachineShowsTheUserDataScansAndReports) {
 }
 
 TEST(UpdaterCli, DemoIspThenVerifyProgramsTheReaderAndAdvancesTheSerialFile) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const CliRun run = runCli({"--json", "--workdir", demo.path(), "getinfo", "ispena", "isp", "verify"});
   ASSERT_EQ(run.status, kExitDone) << run.err;
 
@@ -240,7 +250,7 @@ TEST(UpdaterCli, UnlistedWindowsRefusesToStartAndRunsNoAction) {
 }
 
 TEST(UpdaterCli, MissingDeviceTxtIsReportedAndNoReaderIsRecognised) {
-  DemoDirectory demo;
+  DemoFolder demo;
   demo.directory.remove("DEVICE.TXT");
   const CliRun run = runCli({"--json", "--workdir", demo.path(), "ispena", "isp"});
   ASSERT_EQ(run.status, kExitDone) << run.err;
@@ -263,7 +273,7 @@ TEST(UpdaterCli, MissingDeviceTxtIsReportedAndNoReaderIsRecognised) {
 }
 
 TEST(UpdaterCli, ChoosingADriverTheListDoesNotHoldIsAUsageError) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const CliRun run = runCli({"--json", "--workdir", demo.path(), "getinfo", "driver=UDSKIO.SYS"});
   EXPECT_EQ(run.status, kExitUsage);
   EXPECT_EQ(run.out, "");
@@ -271,7 +281,7 @@ TEST(UpdaterCli, ChoosingADriverTheListDoesNotHoldIsAUsageError) {
 }
 
 TEST(UpdaterCli, RefusedChoiceAfterAnIspLeavesTheSerialFileAsItWas) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const std::string before = demo.directory.readFile("SERIAL.TXT");
   const CliRun run = runCli({"--workdir", demo.path(), "ispena", "isp", "device=2"});
   EXPECT_EQ(run.status, kExitUsage);
@@ -281,7 +291,7 @@ TEST(UpdaterCli, RefusedChoiceAfterAnIspLeavesTheSerialFileAsItWas) {
 }
 
 TEST(UpdaterCli, UnusableMachineFileNamesTheFieldAndRunsNothing) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const std::string machine = writeMachineFile(demo.directory, R"({"readers": [{"letters": "E", "letterz": "F"}]})");
   const CliRun run = runCli({"--json", "--machine", machine, "--workdir", demo.path(), "getinfo"});
   EXPECT_EQ(run.status, kExitUsage);
@@ -290,7 +300,7 @@ TEST(UpdaterCli, UnusableMachineFileNamesTheFieldAndRunsNothing) {
 }
 
 TEST(UpdaterCli, BytesAboveAsciiComeOutAsTheCharactersOfTheSameCode) {
-  DemoDirectory demo;
+  DemoFolder demo;
   std::string deviceTxt = demo.directory.readFile("DEVICE.TXT");
   const std::string from = "\"Demo Devices\"";
   deviceTxt.replace(deviceTxt.find(from), from.size(), "\"Caf\xE9 \xB5-Devices\"");
@@ -303,7 +313,7 @@ TEST(UpdaterCli, BytesAboveAsciiComeOutAsTheCharactersOfTheSameCode) {
 }
 
 TEST(UpdaterCli, DumpedFirmwareIsTheReadersFlash) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const MachineFileResult machine = loadMachineFile(kDemoDirectory / "machine.json");
   ASSERT_TRUE(machine.machine) << machine.error;
   Transcript transcript;
@@ -320,7 +330,7 @@ TEST(UpdaterCli, DumpedFirmwareIsTheReadersFlash) {
 }
 
 TEST(UpdaterCli, DumpAfterTheDemoRunHoldsTheStampedIdentityAndSerial) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const std::string out = (demo.directory.path() / "out").string();
   const CliRun run = runCli({"--workdir", demo.path(), "--dump-firmware", out, "getinfo", "ispena", "isp"});
   ASSERT_EQ(run.status, kExitDone) << run.err;
@@ -338,8 +348,8 @@ TEST(UpdaterCli, DumpAfterTheDemoRunHoldsTheStampedIdentityAndSerial) {
 }
 
 TEST(UpdaterCli, BuiltInMachineIsTheDemoMachineFile) {
-  DemoDirectory builtIn;
-  DemoDirectory fromFile;
+  DemoFolder builtIn;
+  DemoFolder fromFile;
   const CliRun a = runCli({"--json", "--trace", "--workdir", builtIn.path(), "ispena", "isp"});
   const CliRun b = runCli({"--json", "--trace", "--machine", (kDemoDirectory / "machine.json").string(), "--workdir",
                            fromFile.path(), "ispena", "isp"});
@@ -349,7 +359,7 @@ TEST(UpdaterCli, BuiltInMachineIsTheDemoMachineFile) {
 }
 
 TEST(UpdaterCli, CloseReleasesTheRouteAndEndsTheRun) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const CliRun run = runCli({"--json", "--trace", "--workdir", demo.path(), "getinfo", "close"});
   EXPECT_EQ(run.status, kExitDone);
   ASSERT_GE(run.events.size(), 2u);
@@ -358,7 +368,7 @@ TEST(UpdaterCli, CloseReleasesTheRouteAndEndsTheRun) {
 }
 
 TEST(UpdaterCli, TextFormReadsAsTheOperatorSawIt) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const CliRun run = runCli({"--workdir", demo.path(), "ispena", "verify"});
   EXPECT_EQ(run.status, kExitDone);
   for (const char* expected : {"=== start: the window opens\n", "+-- User ISP Update Data Dialog ",
@@ -371,7 +381,7 @@ TEST(UpdaterCli, TextFormReadsAsTheOperatorSawIt) {
 }
 
 TEST(UpdaterCliHost, WithoutReadersEveryTextIsXpsButTheSystemsName) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const std::string machine = writeMachineFile(demo.directory, R"({"drives": ""})");
   const CliRun host = runCli({"--host", "--workdir", demo.path(), "getinfo", "ispena", "isp", "verify"});
   const CliRun xp = runCli({"--machine", machine, "--workdir", demo.path(), "getinfo", "ispena", "isp", "verify"});
@@ -390,7 +400,7 @@ TEST(UpdaterCliHost, WithoutReadersEveryTextIsXpsButTheSystemsName) {
 // in place of drive letters, and any reader may be selected. (Readers are
 // told apart by their serial numbers.)
 TEST(UpdaterCliHost, SimulatedHostNamesUnitsByDeviceAndProgramsTheSelectedReader) {
-  DemoDirectory demo;
+  DemoFolder demo;
   const std::string reader = R"({"inquiry": {"vendor": "Generic", "product": "USB Card Reader"},
       "hwRevision": "40 23 41", "fwRevisionOrg": "01 03 7b 1c", "compareSkips": [[4102, 208], [4422, 26]], )";
   const std::string machine = writeMachineFile(
@@ -412,18 +422,10 @@ TEST(UpdaterCliHost, SimulatedHostNamesUnitsByDeviceAndProgramsTheSelectedReader
 }
 
 TEST(UpdaterCliHost, ANodeThatDoesNotOpenIsOneLineAndNothingRuns) {
-  DemoDirectory demo;
-  FakeSysfs sysfs;
-  const auto reader = sysfs.usbDevice("pci0000:00/usb1/1-1", "1234", "4023");
-  sysfs.scsiUnit(sysfs.interface(reader, "1-1:1.0", "08"), 2, 0, "sg1", "sdb");
-  TemporaryDirectory dev;
-  dev.writeFile("sg1", "");
-  FakeScsiGeneric sg;
-  sg.refusals[(dev.path() / "sg1").string()] = EACCES;
-  HostAccess access = noHost();
-  access.sysfsRoot = sysfs.root();
-  access.deviceFolder = dev.path();
-  access.scsiGeneric = &sg;
+  DemoFolder demo;
+  OneHostReader onHost;
+  onHost.sg.refusals[onHost.node()] = EACCES;
+  const HostAccess access = onHost.access();
   const std::string before = demo.directory.readFile("SERIAL.TXT");
 
   const CliRun run = runCli({"--host", "--workdir", demo.path(), "ispena", "isp"}, access);
@@ -432,9 +434,9 @@ TEST(UpdaterCliHost, ANodeThatDoesNotOpenIsOneLineAndNothingRuns) {
   EXPECT_EQ(run.out, "");
   const group* owner = getgrgid(getegid());
   ASSERT_NE(owner, nullptr);
-  EXPECT_EQ(run.err, "updater-cli: cannot open " + (dev.path() / "sg1").string() +
+  EXPECT_EQ(run.err, "updater-cli: cannot open " + onHost.node() +
                          ": Permission denied (run as root, or as a member of group \"" + owner->gr_name + "\")\n");
-  EXPECT_TRUE(sg.seen.empty()) << "no request sent";
+  EXPECT_TRUE(onHost.sg.seen.empty()) << "no request sent";
   EXPECT_EQ(demo.directory.readFile("SERIAL.TXT"), before);
 }
 
@@ -442,14 +444,9 @@ TEST(UpdaterCliHost, ANodeThatDoesNotOpenIsOneLineAndNothingRuns) {
 // whose reader answers every request as the real one did: replayed, the
 // operator sees the same run.
 TEST(UpdaterCliHost, RecordedHostRunReplaysOnTheSimulatedMachineAsTheSameRun) {
-  DemoDirectory hostFolder;
-  DemoDirectory replayFolder;
-  FakeSysfs sysfs;
-  const auto reader = sysfs.usbDevice("pci0000:00/usb1/1-1", "1234", "4023");
-  sysfs.scsiUnit(sysfs.interface(reader, "1-1:1.0", "08"), 2, 0, "sg1", "sdb");
-  TemporaryDirectory dev;
-  dev.writeFile("sg1", "");
-  FakeScsiGeneric sg;
+  DemoFolder hostFolder;
+  DemoFolder replayFolder;
+  OneHostReader onHost;
   // Every data-in request reads the same bytes: the demo reader's INQUIRY
   // answer, which is also an identify block with the same inquiry texts
   // and the demo's hardware revision.
@@ -457,12 +454,9 @@ TEST(UpdaterCliHost, RecordedHostRunReplaysOnTheSimulatedMachineAsTheSameRun) {
   answer.resize(528, '\0');
   answer.replace(156, 32, "USB Card Reader Generic 1.00    ");
   answer.replace(382, 3, "\x40\x23\x41");  // hardware revision 4023A
-  sg.answer.assign(answer.begin(), answer.end());
-  HostAccess access = noHost();
-  access.sysfsRoot = sysfs.root();
-  access.deviceFolder = dev.path();
-  access.scsiGeneric = &sg;
-  const std::string recording = (dev.path() / "recorded.json").string();
+  onHost.sg.answer.assign(answer.begin(), answer.end());
+  const HostAccess access = onHost.access();
+  const std::string recording = (onHost.dev.path() / "recorded.json").string();
 
   const CliRun host =
       runCli({"--host", "--workdir", hostFolder.path(), "--record", recording, "getinfo", "ispena", "isp"}, access);

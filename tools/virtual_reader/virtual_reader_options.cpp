@@ -58,11 +58,13 @@ VirtualReaderCommandLine parseVirtualReaderOptions(const std::vector<std::string
     if (name == "--machine") {
       options.machineFile = value;
     } else if (name == "--reader" || name == "--unplug-after") {
-      const std::optional<int> n = number(value, name == "--reader" ? 1 : 0);
+      const int least = name == "--reader" ? 1 : 0;
+      const std::optional<int> n = number(value, least);
       if (!n) {
         std::string why = name;
-        why += ": not a number";
-        why += name == "--reader" ? " from 1: " : " from 0: ";
+        why += ": not a number from ";
+        why += std::to_string(least);
+        why += ": ";
         why += value;
         return fail(why);
       }
