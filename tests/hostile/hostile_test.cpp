@@ -206,9 +206,11 @@ bool handOver(const std::filesystem::path& folder, const ChildUser& user) {
 TEST_P(Corpus, Case) {
   const HostileCase hostile = loadCase(kCasesFolder, GetParam());
   // A case about permissions needs a user whom they stop. The superuser runs
-  // updater-cli as nobody instead (user and group 65534), from a copy in the
-  // scratch folder, which nobody is given whole: no folder of the build on
-  // the way to the program can stop that user either.
+  // updater-cli as nobody instead (user and group 65534), from a copy in a
+  // folder of its own that nobody is given whole, as is the scratch folder:
+  // no folder of the build on the way to the program can stop that user
+  // either. The copy stays out of the scratch folder, whose every file is
+  // read twice to see what the run changed there.
   const bool asNobody = !hostile.notAsRoot.empty() && ::geteuid() == 0;
   SCOPED_TRACE(hostile.about);
 
@@ -218,10 +220,12 @@ TEST_P(Corpus, Case) {
   ScratchFolder scratch;
   const std::filesystem::path work = scratch.path() / kWorkFolder;
   std::filesystem::create_directory(work);
+  ScratchFolder programFolder;
   std::filesystem::path program = kUpdaterCli;
   if (asNobody) {
-    program = scratch.path() / "updater-cli";
+    program = programFolder.path() / "updater-cli";
     std::filesystem::copy_file(kUpdaterCli, program);
+    ASSERT_TRUE(handOver(programFolder.path(), kNobody)) << "the program's folder cannot be given to nobody";
   }
   prepareCaseFolder(hostile, kDemoFolder, work);
   if (asNobody) {
