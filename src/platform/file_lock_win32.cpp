@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <optional>
-#include <string>
-
 #include "platform/host_windows.h"
 
 namespace updater {
@@ -48,10 +45,7 @@ bool isRegularFile(HANDLE file) {
 FileLockResult lockHostFile(const std::filesystem::path& path) {
   // A reparse point (a symbolic link, a junction) is opened itself, never
   // followed, so that nothing is made where it points; it is then refused.
-  const std::optional<std::string> name = ansiHostPath(path);
-  if (!name) return {FileLockStatus::Failed, FileLockValue::None};
-  const HANDLE file =
-      CreateFileA(name->c_str(), GENERIC_READ | GENERIC_WRITE, shareMode(), nullptr, OPEN_ALWAYS, hostOpenFlags(), nullptr);
+  const HANDLE file = createHostFileHandle(path, GENERIC_READ | GENERIC_WRITE, shareMode(), OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return {FileLockStatus::Failed, FileLockValue::None};
   if (!isRegularFile(file)) {
     CloseHandle(file);

@@ -61,6 +61,8 @@ bool moveToEnd(HANDLE file) {
   return SetFilePointer(file, 0, &high, FILE_END) != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
 }
 
+// The calls of the replacement by two renames, for Windows 95, 98 and ME,
+// on names in the ANSI code page.
 bool pathExists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool plainRename(const std::string& from, const std::string& to) { return MoveFileA(from.c_str(), to.c_str()) != 0; }
@@ -70,25 +72,12 @@ bool removePlainFile(const std::string& name) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotPlain) == 0 && DeleteFileA(name.c_str()) != 0;
 }
 
-using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-
-// MoveFileExA is found at run time: Windows 95, 98 and ME do not carry it
-// out (at best a stub that fails with ERROR_CALL_NOT_IMPLEMENTED), and the
-// program imports only what they carry out.
-MoveFileExFunction moveFileEx() {
-  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (kernel == nullptr) return nullptr;
-  return reinterpret_cast<MoveFileExFunction>(reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")));
-}
-
 }  // namespace
 
 NewFileResult createNewHostFile(const std::filesystem::path& path) {
   // CREATE_NEW fails on anything at the path; a reparse point (a symbolic
   // link, a junction) is looked at itself, never followed.
-  const std::optional<std::string> name = ansiHostPath(path);
-  if (!name) return {NewFileStatus::Failed, NewFileValue::None};
-  const HANDLE file = CreateFileA(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, hostOpenFlags(), nullptr);
+  const HANDLE file = createHostFileHandle(path, GENERIC_WRITE, 0, CREATE_NEW);
   if (file != INVALID_HANDLE_VALUE) return {NewFileStatus::Created, fileValueOf(file)};
   const DWORD error = GetLastError();
   const bool there = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
@@ -99,10 +88,7 @@ AppendFileResult openHostFileForAppend(const std::filesystem::path& path) {
   // Every write goes in at the end (appendAccess). Others may append and
   // read meanwhile; a reparse point is opened itself and refused below,
   // never followed.
-  const std::optional<std::string> name = ansiHostPath(path);
-  if (!name) return {};
-  const HANDLE file = CreateFileA(name->c_str(), appendAccess(), FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, hostOpenFlags(), nullptr);
+  const HANDLE file = createHostFileHandle(path, appendAccess(), FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return {};
   BY_HANDLE_FILE_INFORMATION information{};
   const std::optional<std::uint64_t> size =
@@ -134,27 +120,22 @@ bool flushHostFile(NewFileValue file) { return file != NewFileValue::None && Flu
 bool closeHostFile(NewFileValue file) { return file != NewFileValue::None && CloseHandle(fileOf(file)) != 0; }
 
 bool renameHostFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  // Write-through: the call returns only once the new name is on the disk.
+  if (const std::optional<bool> moved =
+          moveHostFileNameEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return *moved;
+  }
   const std::optional<std::string> fromName = ansiHostPath(from);
   const std::optional<std::string> toName = ansiHostPath(to);
-  if (!fromName || !toName) return false;
-  // Write-through: the call returns only once the new name is on the disk.
-  if (const MoveFileExFunction move = moveFileEx()) {
-    if (move(fromName->c_str(), toName->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-  }
-  return replaceByRenames(*fromName, *toName, {pathExists, plainRename, removePlainFile});
+  return fromName && toName && replaceByRenames(*fromName, *toName, {pathExists, plainRename, removePlainFile});
 }
 
 bool removeHostFile(const std::filesystem::path& path) {
-  const std::optional<std::string> name = ansiHostPath(path);
-  return name && removePlainFile(*name);
+  return hostPathKind(path) == PathKind::PlainFile && deleteHostFileName(path);
 }
 
 PathKind hostPathKind(const std::filesystem::path& path) {
-  // A name the ANSI code page cannot hold cannot be looked at.
-  const std::optional<std::string> name = ansiHostPath(path);
-  if (!name) return PathKind::Other;
-  const DWORD attributes = GetFileAttributesA(name->c_str());
+  const DWORD attributes = hostFileAttributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -164,9 +145,7 @@ PathKind hostPathKind(const std::filesystem::path& path) {
 }
 
 bool isReadOnlyHostFile(const std::filesystem::path& path) {
-  const std::optional<std::string> name = ansiHostPath(path);
-  if (!name) return false;
-  const DWORD attributes = GetFileAttributesA(name->c_str());
+  const DWORD attributes = hostFileAttributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 

@@ -1,15 +1,67 @@
 #include "platform/host_windows.h"
 
-#include <windows.h>
-
 #include <climits>
 
 namespace updater {
+namespace {
+
+DWORD openFlags() {
+  return hostIsNonNtWindows() ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+}
+
+using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+
+// MoveFileExA is found at run time: Windows 95, 98 and ME do not carry it
+// out (at best a stub that fails with ERROR_CALL_NOT_IMPLEMENTED).
+MoveFileExFunction moveFileExA() {
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr) return nullptr;
+  return reinterpret_cast<MoveFileExFunction>(reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")));
+}
+
+}  // namespace
 
 bool hostIsNonNtWindows() { return (GetVersion() & 0x80000000u) != 0; }
 
-std::uint32_t hostOpenFlags() {
-  return hostIsNonNtWindows() ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+HANDLE createHostFileHandle(const std::filesystem::path& path, DWORD access, DWORD shareMode, DWORD disposition) {
+  if (!hostIsNonNtWindows()) {
+    return CreateFileW(path.c_str(), access, shareMode, nullptr, disposition, openFlags(), nullptr);
+  }
+  const std::optional<std::string> name = ansiHostPath(path);
+  if (!name) {
+    SetLastError(ERROR_INVALID_NAME);
+    return INVALID_HANDLE_VALUE;
+  }
+  return CreateFileA(name->c_str(), access, shareMode, nullptr, disposition, openFlags(), nullptr);
+}
+
+DWORD hostFileAttributes(const std::filesystem::path& path) {
+  if (!hostIsNonNtWindows()) return GetFileAttributesW(path.c_str());
+  const std::optional<std::string> name = ansiHostPath(path);
+  if (!name) {
+    SetLastError(ERROR_INVALID_NAME);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return GetFileAttributesA(name->c_str());
+}
+
+bool deleteHostFileName(const std::filesystem::path& path) {
+  if (!hostIsNonNtWindows()) return DeleteFileW(path.c_str()) != 0;
+  const std::optional<std::string> name = ansiHostPath(path);
+  return name && DeleteFileA(name->c_str()) != 0;
+}
+
+std::optional<bool> moveHostFileNameEx(const std::filesystem::path& from, const std::filesystem::path& to,
+                                       DWORD flags) {
+  if (!hostIsNonNtWindows()) return MoveFileExW(from.c_str(), to.c_str(), flags) != 0;
+  const MoveFileExFunction move = moveFileExA();
+  if (move == nullptr) return std::nullopt;
+  const std::optional<std::string> fromName = ansiHostPath(from);
+  const std::optional<std::string> toName = ansiHostPath(to);
+  if (!fromName || !toName) return false;
+  if (move(fromName->c_str(), toName->c_str(), flags)) return true;
+  if (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) return std::nullopt;
+  return false;
 }
 
 std::optional<std::string> ansiHostPath(const std::filesystem::path& path) {

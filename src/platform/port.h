@@ -255,17 +255,17 @@ class Port : public Clock {
   // --- Files the program writes ---------------------------------------------
   //
   // Calls shaped like the system's own (open, write, fsync, close, rename,
-  // unlink; CreateFileA, WriteFile, FlushFileBuffers, CloseHandle,
-  // MoveFileExA, DeleteFileA): each does one thing and reports what
+  // unlink; CreateFileW, WriteFile, FlushFileBuffers, CloseHandle,
+  // MoveFileExW, DeleteFileW): each does one thing and reports what
   // happened. Writing a file whole and safely is the caller's work
-  // (jobs/file_replacement.h). Windows takes the names in the ANSI code
-  // page, the only form Windows 98 and ME carry out: a name it cannot hold
-  // fails.
+  // (jobs/file_replacement.h). Windows 98 and ME carry out only the A forms:
+  // there the names go over in the ANSI code page, and a name it cannot
+  // hold fails.
 
   /// Makes a new, empty file at `path` (a host path) and opens it for
-  /// writing: open with O_CREAT | O_EXCL | O_NOFOLLOW, CreateFileA with
-  /// CREATE_NEW and FILE_FLAG_OPEN_REPARSE_POINT (on NT; Windows 98 and ME
-  /// have no links). AlreadyThere when anything
+  /// writing: open with O_CREAT | O_EXCL | O_NOFOLLOW, CreateFileW with
+  /// CREATE_NEW and FILE_FLAG_OPEN_REPARSE_POINT (Windows 98 and ME have no
+  /// links, and no such flag). AlreadyThere when anything
   /// stands at `path`, a link included, even one that leads nowhere: a link
   /// is never followed, so nothing is made where it points. The file is the
   /// caller's, who closes it with closeFile; Failed and AlreadyThere hand
@@ -274,7 +274,7 @@ class Port : public Clock {
 
   /// Opens the regular file at `path` for appending, making it empty when
   /// nothing stands there: open with O_RDWR | O_APPEND | O_CREAT |
-  /// O_NOFOLLOW | O_NONBLOCK, CreateFileA with OPEN_ALWAYS, FILE_APPEND_DATA
+  /// O_NOFOLLOW | O_NONBLOCK, CreateFileW with OPEN_ALWAYS, FILE_APPEND_DATA
   /// and FILE_FLAG_OPEN_REPARSE_POINT. Each writeFile to it then goes in at
   /// the file's end as one step, whoever else appends meanwhile (on Windows
   /// 98 and ME, which lack FILE_APPEND_DATA, it moves to the end first: one
@@ -301,7 +301,7 @@ class Port : public Clock {
   virtual bool closeFile(NewFileValue file) = 0;
 
   /// Renames `from` to `to` in one step, replacing whatever file stands at
-  /// `to` (rename(2); MoveFileExA with MOVEFILE_REPLACE_EXISTING |
+  /// `to` (rename(2); MoveFileExW with MOVEFILE_REPLACE_EXISTING |
   /// MOVEFILE_WRITE_THROUGH). Both are on one volume. A reader of `to`
   /// sees the old file or the new one, never neither. On false nothing was
   /// renamed. Windows 98 and ME lack MoveFileEx and keep less of this
