@@ -2,14 +2,29 @@
 
 #include <windows.h>
 
+#include "platform/host_windows.h"
+
 namespace updater {
 namespace {
 
 // The whole file and everything past its end: the file stays empty, and any
-// lock on it must meet this one.
+// lock on it must meet this one. Windows 95, 98 and ME keep files below
+// 4 GiB and their offsets in 32 bits, so there the region ends at 4 GiB.
 constexpr DWORD kWholeFileLow = MAXDWORD;
-constexpr DWORD kWholeFileHigh = MAXDWORD;
+DWORD wholeFileHigh() { return hostIsNonNtWindows() ? 0 : MAXDWORD; }
 
+// LockFile is LockFileEx with an exclusive lock that fails at once, and the
+// one of the two that Windows 95, 98 and ME carry out.
+bool lockWholeFile(HANDLE file) { return LockFile(file, 0, 0, kWholeFileLow, wholeFileHigh()) != 0; }
+bool unlockWholeFile(HANDLE file) { return UnlockFile(file, 0, 0, kWholeFileLow, wholeFileHigh()) != 0; }
+
+// Every kind of sharing: the lock, not the open, is what keeps others out,
+// and a station that only looks at the folder must not be refused. Windows
+// 95, 98 and ME refuse FILE_SHARE_DELETE.
+DWORD shareMode() {
+  const DWORD readWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  return hostIsNonNtWindows() ? readWrite : readWrite | FILE_SHARE_DELETE;
+}
 FileLockValue lockValueOf(HANDLE file) {
   return static_cast<FileLockValue>(reinterpret_cast<std::uintptr_t>(file));
 }
@@ -28,23 +43,15 @@ bool isRegularFile(HANDLE file) {
 }  // namespace
 
 FileLockResult lockHostFile(const std::filesystem::path& path) {
-  // Every kind of sharing: the lock, not the open, is what keeps others out,
-  // and a station that only looks at the folder must not be refused. A
-  // reparse point (a symbolic link, a junction) is opened itself, never
+  // A reparse point (a symbolic link, a junction) is opened itself, never
   // followed, so that nothing is made where it points; it is then refused.
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE file = createHostFileHandle(path, GENERIC_READ | GENERIC_WRITE, shareMode(), OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return {FileLockStatus::Failed, FileLockValue::None};
   if (!isRegularFile(file)) {
     CloseHandle(file);
     return {FileLockStatus::Failed, FileLockValue::None};
   }
-  OVERLAPPED start{};
-  if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, kWholeFileLow, kWholeFileHigh,
-                 &start)) {
-    return {FileLockStatus::Locked, lockValueOf(file)};
-  }
+  if (lockWholeFile(file)) return {FileLockStatus::Locked, lockValueOf(file)};
   const bool heldElsewhere = GetLastError() == ERROR_LOCK_VIOLATION;
   CloseHandle(file);
   return {heldElsewhere ? FileLockStatus::HeldElsewhere : FileLockStatus::Failed, FileLockValue::None};
@@ -53,8 +60,7 @@ FileLockResult lockHostFile(const std::filesystem::path& path) {
 bool unlockHostFile(FileLockValue lock) {
   if (lock == FileLockValue::None) return false;
   const HANDLE file = fileOf(lock);
-  OVERLAPPED start{};
-  const bool unlocked = UnlockFileEx(file, 0, kWholeFileLow, kWholeFileHigh, &start) != 0;
+  const bool unlocked = unlockWholeFile(file);
   const bool closed = CloseHandle(file) != 0;
   return unlocked && closed;
 }

@@ -27,7 +27,7 @@ bool flushHostFile(NewFileValue file);
 bool closeHostFile(NewFileValue file);
 bool renameHostFile(const std::filesystem::path& from, const std::filesystem::path& to);
 bool removeHostFile(const std::filesystem::path& path);
-/// What stands at `path` itself (lstat; GetFileAttributesW). Never changes
+/// What stands at `path` itself (lstat; GetFileAttributesA). Never changes
 /// anything.
 PathKind hostPathKind(const std::filesystem::path& path);
 bool isReadOnlyHostFile(const std::filesystem::path& path);

@@ -2,6 +2,12 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
+#include "platform/host_windows.h"
+#include "platform/replace_by_renames.h"
+
 namespace updater {
 namespace {
 
@@ -13,13 +19,65 @@ HANDLE fileOf(NewFileValue file) { return reinterpret_cast<HANDLE>(static_cast<s
 // short write of its first part.
 constexpr DWORD kLargestWrite = 0x10000000u;
 
+// The attributes of what is not a plain file: a reparse point's are its
+// own, not its target's.
+constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+
+// Appending: NT puts every write of a FILE_APPEND_DATA open at the end by
+// itself; Windows 95, 98 and ME know GENERIC_WRITE only, and writeHostFile
+// moves to the end before each write there.
+DWORD appendAccess() { return hostIsNonNtWindows() ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ | FILE_APPEND_DATA; }
+
+std::optional<std::uint64_t> sizeOf(HANDLE file) {
+  DWORD high = 0;
+  SetLastError(NO_ERROR);
+  const DWORD low = GetFileSize(file, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return std::nullopt;
+  return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+// The byte at `at`. Windows 95, 98 and ME read files at the file pointer
+// only (no OVERLAPPED position); the open is fresh, so moving it is free.
+bool byteAt(HANDLE file, std::uint64_t at, char& byte) {
+  DWORD read = 0;
+  if (hostIsNonNtWindows()) {
+    LONG high = static_cast<LONG>(at >> 32);
+    SetLastError(NO_ERROR);
+    if (SetFilePointer(file, static_cast<LONG>(at & 0xFFFFFFFFu), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR) {
+      return false;
+    }
+    return ReadFile(file, &byte, 1, &read, nullptr) && read == 1;
+  }
+  OVERLAPPED where{};
+  where.Offset = static_cast<DWORD>(at & 0xFFFFFFFFu);
+  where.OffsetHigh = static_cast<DWORD>(at >> 32);
+  return ReadFile(file, &byte, 1, &read, &where) && read == 1;
+}
+
+bool moveToEnd(HANDLE file) {
+  LONG high = 0;
+  SetLastError(NO_ERROR);
+  return SetFilePointer(file, 0, &high, FILE_END) != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
+}
+
+// The calls of the replacement by two renames, for Windows 95, 98 and ME,
+// on names in the ANSI code page.
+bool pathExists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool plainRename(const std::string& from, const std::string& to) { return MoveFileA(from.c_str(), to.c_str()) != 0; }
+
+bool removePlainFile(const std::string& name) {
+  const DWORD attributes = GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotPlain) == 0 && DeleteFileA(name.c_str()) != 0;
+}
+
 }  // namespace
 
 NewFileResult createNewHostFile(const std::filesystem::path& path) {
   // CREATE_NEW fails on anything at the path; a reparse point (a symbolic
   // link, a junction) is looked at itself, never followed.
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE file = createHostFileHandle(path, GENERIC_WRITE, 0, CREATE_NEW);
   if (file != INVALID_HANDLE_VALUE) return {NewFileStatus::Created, fileValueOf(file)};
   const DWORD error = GetLastError();
   const bool there = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
@@ -27,30 +85,24 @@ NewFileResult createNewHostFile(const std::filesystem::path& path) {
 }
 
 AppendFileResult openHostFileForAppend(const std::filesystem::path& path) {
-  // With FILE_APPEND_DATA and no FILE_WRITE_DATA every write goes in at the
-  // end. Others may append and read meanwhile; a reparse point is opened
-  // itself and refused below, never followed.
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // Every write goes in at the end (appendAccess). Others may append and
+  // read meanwhile; a reparse point is opened itself and refused below,
+  // never followed.
+  const HANDLE file = createHostFileHandle(path, appendAccess(), FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return {};
   BY_HANDLE_FILE_INFORMATION information{};
-  const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
-  LARGE_INTEGER size{};
-  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &information) ||
-      (information.dwFileAttributes & notPlain) != 0 || !GetFileSizeEx(file, &size)) {
+  const std::optional<std::uint64_t> size =
+      GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &information) &&
+              (information.dwFileAttributes & kNotPlain) == 0
+          ? sizeOf(file)
+          : std::nullopt;
+  if (!size) {
     CloseHandle(file);
     return {};
   }
-  AppendFileResult result{true, fileValueOf(file), static_cast<std::uint64_t>(size.QuadPart), false};
-  if (result.size > 0) {
-    const std::uint64_t at = result.size - 1;
-    OVERLAPPED where{};
-    where.Offset = static_cast<DWORD>(at & 0xFFFFFFFFu);
-    where.OffsetHigh = static_cast<DWORD>(at >> 32);
-    char last = 0;
-    DWORD read = 0;
-    result.endsWithLineBreak = ReadFile(file, &last, 1, &read, &where) && read == 1 && last == '\n';
-  }
+  AppendFileResult result{true, fileValueOf(file), *size, false};
+  char last = 0;
+  result.endsWithLineBreak = result.size > 0 && byteAt(file, result.size - 1, last) && last == '\n';
   return result;
 }
 
@@ -58,6 +110,7 @@ FileWriteResult writeHostFile(NewFileValue file, std::string_view data) {
   if (file == NewFileValue::None) return {};
   const DWORD chunk = data.size() > kLargestWrite ? kLargestWrite : static_cast<DWORD>(data.size());
   DWORD written = 0;
+  if (hostIsNonNtWindows() && !moveToEnd(fileOf(file))) return {};
   if (!WriteFile(fileOf(file), data.data(), chunk, &written, nullptr)) return {};
   return {true, written};
 }
@@ -68,27 +121,31 @@ bool closeHostFile(NewFileValue file) { return file != NewFileValue::None && Clo
 
 bool renameHostFile(const std::filesystem::path& from, const std::filesystem::path& to) {
   // Write-through: the call returns only once the new name is on the disk.
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (const std::optional<bool> moved =
+          moveHostFileNameEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return *moved;
+  }
+  const std::optional<std::string> fromName = ansiHostPath(from);
+  const std::optional<std::string> toName = ansiHostPath(to);
+  return fromName && toName && replaceByRenames(*fromName, *toName, {pathExists, plainRename, removePlainFile});
 }
 
 bool removeHostFile(const std::filesystem::path& path) {
-  return hostPathKind(path) == PathKind::PlainFile && DeleteFileW(path.c_str()) != 0;
+  return hostPathKind(path) == PathKind::PlainFile && deleteHostFileName(path);
 }
 
 PathKind hostPathKind(const std::filesystem::path& path) {
-  // The attributes of a reparse point are its own, not its target's.
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = hostFileAttributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     return missing ? PathKind::Nothing : PathKind::Other;
   }
-  const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
-  return (attributes & notPlain) == 0 ? PathKind::PlainFile : PathKind::Other;
+  return (attributes & kNotPlain) == 0 ? PathKind::PlainFile : PathKind::Other;
 }
 
 bool isReadOnlyHostFile(const std::filesystem::path& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = hostFileAttributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 

@@ -234,9 +234,9 @@ class Port : public Clock {
   // --- File locks -----------------------------------------------------------
 
   /// Opens the file at `path` (a host path), creating it empty when it is
-  /// missing, and takes an exclusive lock on it without waiting: LockFileEx
-  /// with LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY on Windows,
-  /// flock with LOCK_EX | LOCK_NB elsewhere. The lock belongs to this open of
+  /// missing, and takes an exclusive lock on it without waiting: LockFile
+  /// over the whole file on Windows (exclusive, failing at once), flock with
+  /// LOCK_EX | LOCK_NB elsewhere. The lock belongs to this open of
   /// the file, so a second lockFile on the same path is refused even within
   /// one process; it lasts until unlockFile or the end of the process,
   /// however that comes. Never waits for the holder. Elsewhere the lock
@@ -258,11 +258,14 @@ class Port : public Clock {
   // unlink; CreateFileW, WriteFile, FlushFileBuffers, CloseHandle,
   // MoveFileExW, DeleteFileW): each does one thing and reports what
   // happened. Writing a file whole and safely is the caller's work
-  // (jobs/file_replacement.h).
+  // (jobs/file_replacement.h). Windows 98 and ME carry out only the A forms:
+  // there the names go over in the ANSI code page, and a name it cannot
+  // hold fails.
 
   /// Makes a new, empty file at `path` (a host path) and opens it for
   /// writing: open with O_CREAT | O_EXCL | O_NOFOLLOW, CreateFileW with
-  /// CREATE_NEW and FILE_FLAG_OPEN_REPARSE_POINT. AlreadyThere when anything
+  /// CREATE_NEW and FILE_FLAG_OPEN_REPARSE_POINT (Windows 98 and ME have no
+  /// links, and no such flag). AlreadyThere when anything
   /// stands at `path`, a link included, even one that leads nowhere: a link
   /// is never followed, so nothing is made where it points. The file is the
   /// caller's, who closes it with closeFile; Failed and AlreadyThere hand
@@ -273,7 +276,9 @@ class Port : public Clock {
   /// nothing stands there: open with O_RDWR | O_APPEND | O_CREAT |
   /// O_NOFOLLOW | O_NONBLOCK, CreateFileW with OPEN_ALWAYS, FILE_APPEND_DATA
   /// and FILE_FLAG_OPEN_REPARSE_POINT. Each writeFile to it then goes in at
-  /// the file's end as one step, whoever else appends meanwhile. A link (not
+  /// the file's end as one step, whoever else appends meanwhile (on Windows
+  /// 98 and ME, which lack FILE_APPEND_DATA, it moves to the end first: one
+  /// writer at a time, under a lock). A link (not
   /// followed), a directory, a FIFO or a device at `path` fails, left as it
   /// was, and so does a folder where no file can be made. The caller closes
   /// the file with closeFile.
@@ -299,7 +304,9 @@ class Port : public Clock {
   /// `to` (rename(2); MoveFileExW with MOVEFILE_REPLACE_EXISTING |
   /// MOVEFILE_WRITE_THROUGH). Both are on one volume. A reader of `to`
   /// sees the old file or the new one, never neither. On false nothing was
-  /// renamed.
+  /// renamed. Windows 98 and ME lack MoveFileEx and keep less of this
+  /// (platform/replace_by_renames.h): the old file steps aside before the
+  /// new one takes its name, so a reader may find neither for a moment.
   virtual bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
 
   /// Removes the regular file at `path`. Anything else there (a link, which
