@@ -9,6 +9,8 @@
 // the step tables, and every entry of the step tables must have its rows, so
 // that no row goes missing unnoticed. After each run the
 // operator must have been told exactly what the step's failure calls for,
+// with no box waiting for the operator while SERIAL.TXT's lock is held (a
+// second station sharing the folder would be refused meanwhile),
 // and nothing may be left behind: no visible or living status window, no
 // open handle or file, no loaded ASPI layer, a consistent tally, SERIAL.TXT
 // untouched unless the run succeeded and no staging file of it, and a flash
@@ -165,6 +167,7 @@ class FaultSweepCheck {
 
   void all() {
     boxesAndLog();
+    counterFreeWhileBoxesWait();
     statusWindow();
     tally();
     files();
@@ -203,6 +206,12 @@ class FaultSweepCheck {
     }
     EXPECT_TRUE(log.ends_with(expectedLine)) << "StatusLog should end with " << expectedLine << ":\n" << log;
     EXPECT_EQ(errorMentions(log), errorMentions(expectedLine)) << "one report, once:\n" << log;
+  }
+
+  void counterFreeWhileBoxesWait() {
+    for (const std::string& text : run_.boxesOverHeldCounter()) {
+      ADD_FAILURE() << "SERIAL.TXT's lock is held while the box \"" << text << "\" waits for the operator";
+    }
   }
 
   // Hidden before any message box, destroyed before the command returns.

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/main_view.h"
 #include "platform/status_view.h"
@@ -27,9 +28,27 @@ class RunSink {
     statusLog_ += line;
   }
 
-  /// A box with the program's caption.
-  void box(std::string_view text, MessageIcon icon) { mainView_.messageBox(text, boxCaption_, icon); }
+  /// A box with the program's caption; while boxes are held it waits,
+  /// in order, for showHeldBoxes.
+  void box(std::string_view text, MessageIcon icon) {
+    if (holdingBoxes_) {
+      heldBoxes_.push_back({std::string(text), icon});
+    } else {
+      mainView_.messageBox(text, boxCaption_, icon);
+    }
+  }
   void stopBox(std::string_view text) { box(text, MessageIcon::Stop); }
+
+  /// A run that holds something another station waits for (the serial
+  /// counter's lock) holds its boxes too: a box waits for the operator,
+  /// who may be away for minutes, and the run lets go first.
+  void holdBoxes() { holdingBoxes_ = true; }
+  /// Shows the held boxes in the order they came, and holds no more.
+  void showHeldBoxes() {
+    holdingBoxes_ = false;
+    for (const HeldBox& held : heldBoxes_) mainView_.messageBox(held.text, boxCaption_, held.icon);
+    heldBoxes_.clear();
+  }
 
   /// A run's failure as the operator sees it: a stop box with `boxText`,
   /// then `logText` appended to StatusLog, which is the failure the run's
@@ -54,6 +73,13 @@ class RunSink {
   StatusView& statusView_;
   std::string_view boxCaption_;
   std::string failureText_;
+
+  struct HeldBox {
+    std::string text;
+    MessageIcon icon;
+  };
+  bool holdingBoxes_ = false;
+  std::vector<HeldBox> heldBoxes_;
 };
 
 }  // namespace updater

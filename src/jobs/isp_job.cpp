@@ -27,11 +27,13 @@ class IspRun {
 
   // The record goes into the history while the counter is still locked, so
   // that the stations sharing the folder write theirs in the order of their
-  // numbers; the boxes about the files come last, with nothing held.
+  // numbers. Every box waits until the lock is gone: the run's own failure
+  // first, as it was held, then the boxes about the files.
   void run() {
     const bool succeeded = runSteps();
     const bool recorded = writeRunRecord(job_, "isp", succeeded);
     serialLock_.reset();
+    sink_.showHeldBoxes();
     if (saveResult_ != SerialSaveResult::Ok) sink_.stopBox(serialSaveMessage(saveResult_));
     if (!recorded) sink_.stopBox(kHistoryWriteFailure);
   }
@@ -102,6 +104,7 @@ class IspRun {
       return false;
     }
     serialLock_ = std::move(taken.lock);
+    sink_.holdBoxes();
     return true;
   }
 
@@ -171,7 +174,8 @@ class IspRun {
   IspTally& tally_;
   SerialCounter& counter_;
   const RevisionGroups groups_;
-  /// Held from the counter's load to the run's history record.
+  /// Held from the counter's load to the run's history record; the boxes
+  /// of the run wait meanwhile.
   UniqueFileLock serialLock_;
   SerialSaveResult saveResult_ = SerialSaveResult::Ok;
 };

@@ -15,7 +15,9 @@ namespace updater {
 /// afresh with its report.
 ///
 /// A counter it may advance is locked (jobs/serial_lock.h) from its load to
-/// its save; when another program holds the lock the job fails there.
+/// its save and the run's history record; when another program holds the
+/// lock the job fails there. No box waits for the operator under the lock:
+/// the boxes of a run that took it come, in their order, once it is gone.
 ///
 /// Every failure before the programming ends the job with a stop box and
 /// nothing sent; SERIAL.TXT changes only after a success.

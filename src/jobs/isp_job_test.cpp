@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "jobs/scramble.h"
 #include "jobs/serial_lock.h"
@@ -383,6 +385,68 @@ TEST(IspJobFailures, EndTheJobBeforeProgrammingWithNothingSentAndSerialFileUntou
     EXPECT_TRUE(t.routes.started().empty()) << row.name;
     EXPECT_EQ(t.serialFile(), serialBefore) << row.name;
     EXPECT_EQ(t.harness.machine.heldFileLockCount(), 0u) << row.name;
+  }
+}
+
+struct BoxRow {
+  const char* name;
+  std::function<void(IspJobSetup&)> arrange;
+  std::vector<std::string> boxTexts;
+};
+
+// A box waits for the operator, who may be away for minutes: the station
+// must not keep the other stations sharing its folder from the counter
+// meanwhile, whichever way its run ended.
+TEST(IspJobBoxes, WaitForTheOperatorWithTheCounterFree) {
+  const std::string verifyError = "Error!!! ISP Data Verify Error, Program Fail!!!";
+  const std::string saveFailure = "nError!!! Cannot save [SERIAL.TXT], program terminate";
+  const std::string historyFailure = "Error!!! Can Not Write HISTORY.CSV";
+  const auto blockHistory = [](IspJobSetup& t) { std::filesystem::create_directory(t.directory.path() / "HISTORY.CSV"); };
+  const auto blockSave = [](IspJobSetup& t) {
+    std::filesystem::create_directories(t.directory.path() / "SERIAL.TXT.new" / "occupied");
+  };
+  const std::vector<BoxRow> rows = {
+      {"year too small", [](IspJobSetup& t) { t.harness.machine.date = {2000, 6, 1}; },
+       {"Error!!! Year too small, 2000"}},
+      {"descriptor beyond the image", [](IspJobSetup& t) { t.writeAddressFile({kBlockOffset, 0x100, 0x100, 0, 0}); },
+       {"Error!!! String address out of range in FW.adr"}},
+      {"image for another reader",
+       [](IspJobSetup& t) {
+         t.selectReader(k4013);
+         t.writeImage(headedImage(3, 0xFE, 2000, 4));
+       },
+       {"nError!!! HardWare version not correct!!!"}},
+      {"loader's verify error", [](IspJobSetup& t) { t.loader.script.verify = {0x33}; }, {verifyError}},
+      {"SERIAL.TXT not saved", blockSave, {saveFailure}},
+      {"HISTORY.CSV not written", blockHistory, {historyFailure}},
+      {"verify error, HISTORY.CSV not written",
+       [&](IspJobSetup& t) {
+         t.loader.script.verify = {0x33};
+         blockHistory(t);
+       },
+       {verifyError, historyFailure}},
+      {"SERIAL.TXT and HISTORY.CSV not written",
+       [&](IspJobSetup& t) {
+         blockSave(t);
+         blockHistory(t);
+       },
+       {saveFailure, historyFailure}},
+  };
+  for (const auto& row : rows) {
+    IspJobSetup t;
+    row.arrange(t);
+    std::vector<std::string> boxesOverHeldCounter;
+    t.harness.transcript.onEvent = [&](const TranscriptEvent& event) {
+      if (event.kind == EventKind::MessageBox && !t.counterFree()) boxesOverHeldCounter.push_back(event.text);
+    };
+    t.run();
+    t.harness.transcript.onEvent = nullptr;
+
+    std::vector<std::string> texts;
+    for (const auto& box : t.harness.messageBoxes()) texts.push_back(box.text);
+    EXPECT_EQ(texts, row.boxTexts) << row.name;
+    EXPECT_TRUE(boxesOverHeldCounter.empty()) << row.name << ": the counter is held while \""
+                                              << boxesOverHeldCounter.front() << "\" waits";
   }
 }
 

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/operator_commands.h"
 #include "app/program.h"
+#include "jobs/serial_lock.h"
 #include "testing/job_fixture.h"
 
 namespace updater {
@@ -106,6 +107,14 @@ void PrintTo(const FaultScenario& scenario, std::ostream* out) { *out << scenari
 FaultScenarioRun::FaultScenarioRun(const FaultScenario& scenario)
     : scenario_(scenario), fixture_(scenarioMachine(scenario)) {
   start();
+  fixture_.harness.transcript.onEvent = [this](const TranscriptEvent& event) { noteBoxOverHeldCounter(event); };
+}
+
+// Called as the box is shown, that is while it waits for the operator.
+void FaultScenarioRun::noteBoxOverHeldCounter(const TranscriptEvent& event) {
+  if (event.kind != EventKind::MessageBox) return;
+  const SerialLock probe = lockSerialFile(otherStation_, fixture_.directory.path());
+  if (probe.result != SerialLockResult::Ok) boxesOverHeldCounter_.push_back(event.text);
 }
 
 void FaultScenarioRun::start() {
@@ -132,6 +141,7 @@ void FaultScenarioRun::run(std::vector<InjectedFailure> failures, std::vector<In
   reader().failures = FailurePlan(std::move(failures));
   machine().fileFaults = FileFaultPlan(std::move(fileFaults));
   fixture_.harness.transcript.clear();
+  boxesOverHeldCounter_.clear();
   historyBefore_ = fixture_.directory.readFile("HISTORY.CSV");
   Program& p = program();
   switch (scenario_.job) {

@@ -15,6 +15,8 @@
 #include "device/access_route.h"
 #include "platform/sim/failure_plan.h"
 #include "platform/sim/file_fault_plan.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/sim/transcript.h"
 #include "testing/operator_fixture.h"
 
 namespace updater {
@@ -52,6 +54,9 @@ std::vector<Byte> oldMsFirmware();
 class FaultScenarioRun {
  public:
   explicit FaultScenarioRun(const FaultScenario& scenario);
+  // The transcript calls back into this run.
+  FaultScenarioRun(const FaultScenarioRun&) = delete;
+  FaultScenarioRun& operator=(const FaultScenarioRun&) = delete;
 
   /// Arms the reader's failure plan and the machine's file fault plan afresh
   /// (their counts start at 0), clears the transcript and runs the
@@ -71,9 +76,18 @@ class FaultScenarioRun {
   }
   /// Whether a staging file of SERIAL.TXT's replacement stands in the folder.
   bool serialStagingLeft() const { return fixture_.directory.exists("SERIAL.TXT.new"); }
+  /// The texts of the last run's boxes that were shown while another
+  /// station sharing the folder could not have taken SERIAL.TXT's lock.
+  const std::vector<std::string>& boxesOverHeldCounter() const { return boxesOverHeldCounter_; }
 
  private:
   void start();
+  void noteBoxOverHeldCounter(const TranscriptEvent& event);
+
+  // Another station in the same folder, which only tries the lock.
+  Transcript otherStationTranscript_;
+  SimMachine otherStation_{otherStationTranscript_};
+  std::vector<std::string> boxesOverHeldCounter_;
 
   FaultScenario scenario_;
   OperatorFixture fixture_;

@@ -1,11 +1,13 @@
 // updater-demo.exe: the program's windows on the simulated machine that
-// machine.json in the working directory describes, so that an operator can
+// machine.json in the working directory describes (or the machine file that
+// "/machine FILE" names), so that an operator can
 // rehearse a production set-up (DEVICE.TXT, SERIAL.TXT, images) without a
 // reader. The program's pauses are real here, as on a real machine, so the
 // status window shows each job as it goes.
 
 #include <windows.h>
 
+#include "platform/sim/demo_command_line.h"
 #include "platform/sim/machine_file.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/transcript.h"
@@ -13,8 +15,6 @@
 
 namespace updater {
 namespace {
-
-constexpr const char* kMachineFileName = "machine.json";
 
 class PacedSimMachine : public SimMachine {
  public:
@@ -29,9 +29,14 @@ class PacedSimMachine : public SimMachine {
 }  // namespace
 }  // namespace updater
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   using namespace updater;
-  const MachineFileResult machineFile = loadMachineFile(kMachineFileName);
+  const std::optional<std::string> machineFileName = demoMachineFile(commandLine);
+  if (!machineFileName) {
+    MessageBoxA(nullptr, std::string(kDemoUsage).c_str(), executableBaseName().c_str(), MB_OK | MB_ICONHAND);
+    return 2;
+  }
+  const MachineFileResult machineFile = loadMachineFile(*machineFileName);
   if (!machineFile.machine) {
     MessageBoxA(nullptr, machineFile.error.c_str(), executableBaseName().c_str(), MB_OK | MB_ICONHAND);
     return 2;

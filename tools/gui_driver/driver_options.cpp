@@ -7,9 +7,11 @@ namespace gui_driver {
 
 const char* const kUsage =
     "usage: gui-driver [--workdir DIR] [--digest FILE] [--timeout SECONDS]\n"
-    "                  [--screenshot-main FILE.bmp] [--screenshot-status FILE.bmp] PROGRAM [ACTION...]\n"
+    "                  [--screenshot-main FILE.bmp] [--screenshot-status FILE.bmp] [--arguments TEXT]\n"
+    "                  PROGRAM [ACTION...]\n"
     "       gui-driver --check-icons\n"
-    "actions: getinfo userinfo selfdriver ispena msmode driver=NAME device=T isp verify close\n";
+    "actions: getinfo userinfo selfdriver ispena msmode driver=NAME device=T isp verify close\n"
+    "         awaitjob awaitidle\n";
 
 namespace {
 
@@ -25,6 +27,7 @@ constexpr TextOptionRow kTextOptions[] = {
     {"--digest", &DriverOptions::digestFile},
     {"--screenshot-main", &DriverOptions::mainShot},
     {"--screenshot-status", &DriverOptions::statusShot},
+    {"--arguments", &DriverOptions::arguments},
 };
 
 std::optional<unsigned> parseSeconds(std::string_view text) {

@@ -3,7 +3,7 @@
 // The GUI driver's command line:
 //   gui-driver [--workdir DIR] [--digest FILE] [--timeout SECONDS]
 //              [--screenshot-main FILE.bmp] [--screenshot-status FILE.bmp]
-//              PROGRAM [ACTION...]
+//              [--arguments TEXT] PROGRAM [ACTION...]
 //   gui-driver --check-icons
 
 #include <optional>
@@ -16,6 +16,7 @@ namespace gui_driver {
 
 struct DriverOptions {
   std::string program;        // the executable to start
+  std::string arguments;      // its command line after its own name
   std::string workdir;        // its working directory; empty: the driver's own
   std::string digestFile;     // where the digest goes; empty: standard output
   std::string mainShot;       // the main window after "getinfo"

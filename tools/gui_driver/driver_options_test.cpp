@@ -45,6 +45,25 @@ TEST(DriverOptions, EachActionWordClicksItsControl) {
   }
 }
 
+TEST(DriverOptions, StartsTheProgramWithItsArgumentsAndMayAwaitAnotherProgramsJob) {
+  std::string error;
+  const std::vector<std::string> arguments = {"--arguments", "/machine \"station b.json\"", "updater.exe", "getinfo",
+                                              "awaitjob",    "isp",                           "awaitidle"};
+  const auto options = parseDriverOptions(arguments, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->arguments, "/machine \"station b.json\"");
+  EXPECT_EQ(options->program, "updater.exe");
+  ASSERT_EQ(options->actions.size(), 4u);
+  EXPECT_EQ(options->actions[1].name, "awaitjob");
+  EXPECT_EQ(options->actions[1].kind, ActionKind::AwaitOtherJob);
+  EXPECT_EQ(options->actions[2].kind, ActionKind::Click);
+  EXPECT_EQ(options->actions[3].name, "awaitidle");
+  EXPECT_EQ(options->actions[3].kind, ActionKind::AwaitOthersIdle);
+
+  ASSERT_TRUE(parseDriverOptions({"updater.exe"}, error));
+  EXPECT_EQ(parseDriverOptions({"updater.exe"}, error)->arguments, "") << "the program's name alone";
+}
+
 TEST(DriverOptions, RefusesWhatCannotRun) {
   const struct {
     std::vector<std::string> arguments;
@@ -52,6 +71,9 @@ TEST(DriverOptions, RefusesWhatCannotRun) {
   } kRefused[] = {
       {{}, "no program to start"},
       {{"--workdir"}, "--workdir needs a value"},
+      {{"--arguments"}, "--arguments needs a value"},
+      {{"updater.exe", "awaitjob=1"}, "unknown action awaitjob=1"},
+      {{"updater.exe", "close", "awaitidle"}, "no action may follow close"},
       {{"--timeout", "0", "updater.exe"}, "--timeout needs a positive number of seconds"},
       {{"--timeout", "9s", "updater.exe"}, "--timeout needs a positive number of seconds"},
       {{"--frobnicate", "x", "updater.exe"}, "unknown option --frobnicate"},

@@ -33,9 +33,23 @@ constexpr ChoiceRow kChoices[] = {
     {"device=", updater::control::kDeviceList},
 };
 
+struct WaitRow {
+  std::string_view word;
+  ActionKind kind;
+};
+
+// Waits for the other programs on the display.
+constexpr WaitRow kWaits[] = {
+    {"awaitjob", ActionKind::AwaitOtherJob},
+    {"awaitidle", ActionKind::AwaitOthersIdle},
+};
+
 }  // namespace
 
 std::optional<OperatorAction> parseAction(std::string_view word) {
+  for (const auto& row : kWaits) {
+    if (word == row.word) return OperatorAction{std::string(word), row.kind, 0, {}};
+  }
   for (const auto& row : kClicks) {
     if (word == row.word) return OperatorAction{std::string(word), ActionKind::Click, row.controlId, {}};
   }

@@ -6,6 +6,7 @@
 
 #include "app/control_ids.h"
 #include "idle_wait.h"
+#include "process_windows.h"
 #include "screen_capture.h"
 #include "status_window_shot.h"
 #include "target_process.h"
@@ -18,6 +19,9 @@ namespace control = updater::control;
 // The main window repaints once its loop is idle; this lets it reach the
 // screen before the picture.
 constexpr auto kRepaintSettle = std::chrono::milliseconds(300);
+// How often "awaitjob" and "awaitidle" look at the other programs; a job
+// shows its status window for as long as it programs.
+constexpr auto kAwaitPoll = std::chrono::milliseconds(20);
 
 class Session {
  public:
@@ -65,6 +69,14 @@ class Session {
 
   int perform(const OperatorAction& action, std::string& error) {
     digest_.action(action.name);
+    // Waiting for the other programs changes nothing in this one's windows.
+    if (action.kind == ActionKind::AwaitOtherJob) {
+      return awaitOthers([this] { return statusShownElsewhere(process_.id()); },
+                         "no other program showed its status window", error);
+    }
+    if (action.kind == ActionKind::AwaitOthersIdle) {
+      return awaitOthers([this] { return othersIdle(process_.id()); }, "another program stayed busy", error);
+    }
     const int status = action.kind == ActionKind::Click ? click(action) : choose(action, error);
     if (status != kRanAllActions) return status;
     const Settled settled = wait_.settle(deadline(), error);
@@ -77,6 +89,20 @@ class Session {
     if (closing) return kRanAllActions;
     if (!writeControls(error)) return kRunFailed;
     if (action.name == "getinfo" && !options_.mainShot.empty()) return shootMainWindow(error);
+    return kRanAllActions;
+  }
+
+  // Polls `seen` until it holds; the next action follows at once.
+  template <typename Seen>
+  int awaitOthers(Seen&& seen, const char* timedOut, std::string& error) {
+    const Clock::time_point until = deadline();
+    while (!seen()) {
+      if (Clock::now() >= until) {
+        error = timedOut;
+        return kRunFailed;
+      }
+      std::this_thread::sleep_for(kAwaitPoll);
+    }
     return kRanAllActions;
   }
 
@@ -154,7 +180,7 @@ class Session {
 }  // namespace
 
 int runOperatorSession(const DriverOptions& options, DigestFile& digest, std::string& error) {
-  auto process = TargetProcess::start(options.program, options.workdir, error);
+  auto process = TargetProcess::start(options.program, options.arguments, options.workdir, error);
   if (!process) return kRunFailed;
   // The process, if it still runs at the end (no "close", or a failure), is
   // killed as it goes out of scope.

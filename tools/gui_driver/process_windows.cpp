@@ -31,6 +31,38 @@ void sortWindow(HWND window, ProcessWindows& found) {
   }
 }
 
+// A message to another program's main window that its thread does not take
+// within this time finds it busy.
+constexpr UINT kAnswerTimeoutMs = 100;
+
+bool answersAtOnce(HWND window) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &ignored) != 0;
+}
+
+struct OthersSearch {
+  DWORD processId;
+  bool checkAnswers;  // also ask each main window
+  bool busy = false;
+};
+
+BOOL CALLBACK visitOtherWindow(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<OthersSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search.processId || className(window) != "#32770") return TRUE;
+  const std::string caption = storedWindowText(window);
+  if (caption == kStatusCaption && IsWindowVisible(window) != 0) search.busy = true;
+  if (caption == kMainCaption && search.checkAnswers && !answersAtOnce(window)) search.busy = true;
+  return search.busy ? FALSE : TRUE;
+}
+
+bool othersBusy(DWORD processId, bool checkAnswers) {
+  OthersSearch search{processId, checkAnswers};
+  EnumWindows(visitOtherWindow, reinterpret_cast<LPARAM>(&search));
+  return search.busy;
+}
+
 BOOL CALLBACK visitWindow(HWND window, LPARAM context) {
   auto& search = *reinterpret_cast<Search*>(context);
   DWORD owner = 0;
@@ -46,5 +78,9 @@ ProcessWindows findProcessWindows(DWORD processId) {
   EnumWindows(visitWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
+
+bool statusShownElsewhere(DWORD processId) { return othersBusy(processId, false); }
+
+bool othersIdle(DWORD processId) { return !othersBusy(processId, true); }
 
 }  // namespace gui_driver

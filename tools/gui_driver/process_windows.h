@@ -25,4 +25,14 @@ struct ProcessWindows {
 /// The dialogs of process `processId` as they are now.
 ProcessWindows findProcessWindows(DWORD processId);
 
+/// Whether a process other than `processId` shows a status window now: a
+/// job of another program is under way.
+bool statusShownElsewhere(DWORD processId);
+
+/// Whether every program but process `processId` is idle: none shows a
+/// status window, and the main window of each answers a message at once.
+/// A job runs in the main window's thread, which answers nothing until the
+/// job has let go of what it holds and shows its boxes or returns.
+bool othersIdle(DWORD processId);
+
 }  // namespace gui_driver

@@ -11,11 +11,12 @@ constexpr DWORD kKillWaitMs = 5000;
 
 }  // namespace
 
-std::optional<TargetProcess> TargetProcess::start(const std::string& program, const std::string& workdir,
-                                                  std::string& error) {
+std::optional<TargetProcess> TargetProcess::start(const std::string& program, const std::string& arguments,
+                                                  const std::string& workdir, std::string& error) {
   // CreateProcessA may write into the command line, so it gets a copy.
-  const std::string quoted = "\"" + program + "\"";
-  std::vector<char> commandLine(quoted.begin(), quoted.end());
+  std::string line = "\"" + program + "\"";
+  if (!arguments.empty()) line += " " + arguments;
+  std::vector<char> commandLine(line.begin(), line.end());
   commandLine.push_back('\0');
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;

@@ -13,10 +13,11 @@ namespace gui_driver {
 
 class TargetProcess {
  public:
-  /// Starts `program` in `workdir` (empty: the driver's own). Nothing, with
-  /// `error` set, when it cannot be started.
-  static std::optional<TargetProcess> start(const std::string& program, const std::string& workdir,
-                                            std::string& error);
+  /// Starts `program` with the command line `arguments` after its name, in
+  /// `workdir` (empty: the driver's own). Nothing, with `error` set, when it
+  /// cannot be started.
+  static std::optional<TargetProcess> start(const std::string& program, const std::string& arguments,
+                                            const std::string& workdir, std::string& error);
 
   ~TargetProcess();
   TargetProcess(TargetProcess&& other) noexcept;
