@@ -31,15 +31,6 @@ FileLockValue lockValueOf(HANDLE file) {
 
 HANDLE fileOf(FileLockValue lock) { return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(lock)); }
 
-// Whether the open is of a regular file on a disk: not the link or junction
-// itself (opened as such below), nor a directory, a pipe or a device.
-bool isRegularFile(HANDLE file) {
-  if (GetFileType(file) != FILE_TYPE_DISK) return false;
-  BY_HANDLE_FILE_INFORMATION information{};
-  if (!GetFileInformationByHandle(file, &information)) return false;
-  return (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
-}
-
 }  // namespace
 
 FileLockResult lockHostFile(const std::filesystem::path& path) {
@@ -47,7 +38,7 @@ FileLockResult lockHostFile(const std::filesystem::path& path) {
   // followed, so that nothing is made where it points; it is then refused.
   const HANDLE file = createHostFileHandle(path, GENERIC_READ | GENERIC_WRITE, shareMode(), OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return {FileLockStatus::Failed, FileLockValue::None};
-  if (!isRegularFile(file)) {
+  if (!isPlainDiskFile(file)) {
     CloseHandle(file);
     return {FileLockStatus::Failed, FileLockValue::None};
   }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <optional>
-#include <string>
 
 #include "platform/host_windows.h"
 #include "platform/replace_by_renames.h"
@@ -18,10 +17,6 @@ HANDLE fileOf(NewFileValue file) { return reinterpret_cast<HANDLE>(static_cast<s
 // WriteFile takes at most a DWORD's worth of bytes; a larger request is a
 // short write of its first part.
 constexpr DWORD kLargestWrite = 0x10000000u;
-
-// The attributes of what is not a plain file: a reparse point's are its
-// own, not its target's.
-constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
 
 // Appending: NT puts every write of a FILE_APPEND_DATA open at the end by
 // itself; Windows 95, 98 and ME know GENERIC_WRITE only, and writeHostFile
@@ -61,17 +56,6 @@ bool moveToEnd(HANDLE file) {
   return SetFilePointer(file, 0, &high, FILE_END) != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
 }
 
-// The calls of the replacement by two renames, for Windows 95, 98 and ME,
-// on names in the ANSI code page.
-bool pathExists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool plainRename(const std::string& from, const std::string& to) { return MoveFileA(from.c_str(), to.c_str()) != 0; }
-
-bool removePlainFile(const std::string& name) {
-  const DWORD attributes = GetFileAttributesA(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotPlain) == 0 && DeleteFileA(name.c_str()) != 0;
-}
-
 }  // namespace
 
 NewFileResult createNewHostFile(const std::filesystem::path& path) {
@@ -90,12 +74,7 @@ AppendFileResult openHostFileForAppend(const std::filesystem::path& path) {
   // never followed.
   const HANDLE file = createHostFileHandle(path, appendAccess(), FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return {};
-  BY_HANDLE_FILE_INFORMATION information{};
-  const std::optional<std::uint64_t> size =
-      GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &information) &&
-              (information.dwFileAttributes & kNotPlain) == 0
-          ? sizeOf(file)
-          : std::nullopt;
+  const std::optional<std::uint64_t> size = isPlainDiskFile(file) ? sizeOf(file) : std::nullopt;
   if (!size) {
     CloseHandle(file);
     return {};
@@ -125,9 +104,9 @@ bool renameHostFile(const std::filesystem::path& from, const std::filesystem::pa
           moveHostFileNameEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return *moved;
   }
-  const std::optional<std::string> fromName = ansiHostPath(from);
-  const std::optional<std::string> toName = ansiHostPath(to);
-  return fromName && toName && replaceByRenames(*fromName, *toName, {pathExists, plainRename, removePlainFile});
+  // Windows 95, 98 and ME: no MoveFileEx.
+  const auto exists = [](const std::filesystem::path& path) { return hostPathKind(path) != PathKind::Nothing; };
+  return replaceByRenames(from, to, {exists, moveHostFileName, removeHostFile});
 }
 
 bool removeHostFile(const std::filesystem::path& path) {
@@ -141,7 +120,7 @@ PathKind hostPathKind(const std::filesystem::path& path) {
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     return missing ? PathKind::Nothing : PathKind::Other;
   }
-  return (attributes & kNotPlain) == 0 ? PathKind::PlainFile : PathKind::Other;
+  return (attributes & kNotPlainFileAttributes) == 0 ? PathKind::PlainFile : PathKind::Other;
 }
 
 bool isReadOnlyHostFile(const std::filesystem::path& path) {

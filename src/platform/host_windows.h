@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <optional>
-#include <string>
 
 namespace updater {
 
@@ -31,14 +30,21 @@ DWORD hostFileAttributes(const std::filesystem::path& path);
 /// DeleteFile of `path`.
 bool deleteHostFileName(const std::filesystem::path& path);
 
+/// MoveFile of `from` to `to`: no replacing.
+bool moveHostFileName(const std::filesystem::path& from, const std::filesystem::path& to);
+
 /// MoveFileEx of `from` to `to` with `flags`; nothing when the host does not
 /// carry MoveFileEx out (Windows 95, 98 and ME), otherwise whether it moved.
 std::optional<bool> moveHostFileNameEx(const std::filesystem::path& from, const std::filesystem::path& to,
                                        DWORD flags);
 
-/// `path` in the ANSI code page; nothing when a character has no exact
-/// counterpart there, since a best-fit or default character would name
-/// another file.
-std::optional<std::string> ansiHostPath(const std::filesystem::path& path);
+/// The attributes of what is not a plain file; a reparse point's attributes
+/// are its own, not its target's.
+inline constexpr DWORD kNotPlainFileAttributes =
+    FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+
+/// Whether an open handle is of a plain file on a disk: not a link or
+/// junction opened as itself, a directory, a pipe or a device.
+bool isPlainDiskFile(HANDLE file);
 
 }  // namespace updater

@@ -2,11 +2,11 @@
 
 namespace updater {
 
-std::string backupNameFor(const std::string& target) { return target + ".old"; }
-
-bool replaceByRenames(const std::string& from, const std::string& target, const RenameCalls& calls) {
+bool replaceByRenames(const std::filesystem::path& from, const std::filesystem::path& target,
+                      const RenameCalls& calls) {
   if (!calls.exists(target)) return calls.rename(from, target);
-  const std::string backup = backupNameFor(target);
+  std::filesystem::path backup = target;
+  backup += ".old";
   // What an interrupted replacement left behind goes; anything else there
   // (a directory) stays and stops this one before the target is touched.
   if (calls.exists(backup) && !calls.remove(backup)) return false;

@@ -8,24 +8,26 @@
 // and the new ones under their own: weaker than one atomic rename, which
 // is why systems that have one use it instead.
 
+#include <filesystem>
 #include <functional>
-#include <string>
 
 namespace updater {
 
-/// The three host calls the replacement takes, on the system's own names.
+/// The three host calls the replacement takes.
 struct RenameCalls {
-  std::function<bool(const std::string& name)> exists;                         // anything at the name
-  std::function<bool(const std::string& from, const std::string& to)> rename;  // fails when `to` exists
-  std::function<bool(const std::string& name)> remove;                         // a plain file only
+  /// Whether anything stands at the path.
+  std::function<bool(const std::filesystem::path& path)> exists;
+  /// Renames; fails when something stands at `to`.
+  std::function<bool(const std::filesystem::path& from, const std::filesystem::path& to)> rename;
+  /// Removes a plain file, and nothing else.
+  std::function<bool(const std::filesystem::path& path)> remove;
 };
 
-/// The name the old file takes while the new one takes its place.
-std::string backupNameFor(const std::string& target);
-
-/// Renames `from` to `target`, replacing a file at `target`. On failure
-/// `target` holds what it held before, as far as the calls allow: a
-/// failed second rename puts the old file back.
-bool replaceByRenames(const std::string& from, const std::string& target, const RenameCalls& calls);
+/// Renames `from` to `target`, replacing a file at `target`; the old file
+/// steps aside as `target` with ".old" added. On failure `target` holds
+/// what it held before, as far as the calls allow: a failed second rename
+/// puts the old file back.
+bool replaceByRenames(const std::filesystem::path& from, const std::filesystem::path& target,
+                      const RenameCalls& calls);
 
 }  // namespace updater

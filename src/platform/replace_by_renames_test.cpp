@@ -19,15 +19,17 @@ struct FakeFolder {
 
   RenameCalls calls() {
     return {
-        [this](const std::string& name) { return entries.count(name) != 0; },
-        [this](const std::string& from, const std::string& to) {
+        [this](const std::filesystem::path& path) { return entries.count(path.string()) != 0; },
+        [this](const std::filesystem::path& fromPath, const std::filesystem::path& toPath) {
+          const std::string from = fromPath.string();
+          const std::string to = toPath.string();
           if (failing.count({from, to}) != 0 || entries.count(from) == 0 || entries.count(to) != 0) return false;
           entries[to] = entries[from];
           entries.erase(from);
           return true;
         },
-        [this](const std::string& name) {
-          const auto entry = entries.find(name);
+        [this](const std::filesystem::path& path) {
+          const auto entry = entries.find(path.string());
           if (entry == entries.end() || entry->second == "<dir>") return false;
           entries.erase(entry);
           return true;
