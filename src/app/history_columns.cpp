@@ -4,7 +4,6 @@
 #include "app/program.h"
 
 namespace updater {
-namespace {
 
 std::string unitsText(Program& program, const DeviceEntry& entry) {
   std::string units;
@@ -14,8 +13,6 @@ std::string unitsText(Program& program, const DeviceEntry& entry) {
   }
   return units;
 }
-
-}  // namespace
 
 HistoryRecord readerHistoryColumns(Program& program, std::optional<AccessRoute> route) {
   const DeviceEntry& entry = selectedEntry(program.deviceTable);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "device/access_route.h"
+#include "device/device_table.h"
 #include "jobs/history_record.h"
 
 namespace updater {
@@ -21,5 +22,8 @@ inline constexpr std::string_view kProgramVersion = "1.60";
 /// selected reader, with the station's and the reader's columns filled in
 /// and the job's left empty.
 HistoryRecord readerHistoryColumns(Program& program, std::optional<AccessRoute> route);
+
+/// The drives (or units) of reader `entry`, blank-separated: "E: F:".
+std::string unitsText(Program& program, const DeviceEntry& entry);
 
 }  // namespace updater

@@ -70,6 +70,9 @@ struct Program {
   SerialCounter serialCounter;
   /// The record of the run under way in HISTORY.CSV.
   HistoryRecord historyRecord;
+  /// Set in one reader's run of several (every_reader.h): its serial
+  /// number, taken ahead.
+  const ReservedSerial* reservedSerial = nullptr;
 
   RouteInputs routeInputs() const { return {osMode, selfDriverChosen, driverKind}; }
 
@@ -79,8 +82,8 @@ struct Program {
 
   /// What a job runs with, on `route` (none on an unsupported Windows).
   JobContext jobContext(RunSink& runSink, Route* route) {
-    return {port,        runSink, workingDirectory, userIspData, selectedDriverName,
-            deviceTable, route,   firmwareImage,    historyRecord};
+    return {port,  runSink,       workingDirectory, userIspData,   selectedDriverName, deviceTable,
+            route, firmwareImage, historyRecord,    reservedSerial};
   }
 };
 

@@ -3,6 +3,7 @@
 #include "app/control_ids.h"
 #include "app/main_window.h"
 #include "app/operator_commands.h"
+#include "platform/lockstep_scheduler.h"
 
 namespace updater {
 namespace {
@@ -63,6 +64,14 @@ ActionResult verifyAction(CliSession& s, const CliAction&) {
   verifyCommand(s.program, s.routes);
   return std::nullopt;
 }
+ActionResult ispAllAction(CliSession& s, const CliAction&) {
+  runEveryReaderAction(s, EveryReaderJob::Isp);
+  return std::nullopt;
+}
+ActionResult verifyAllAction(CliSession& s, const CliAction&) {
+  runEveryReaderAction(s, EveryReaderJob::Verify);
+  return std::nullopt;
+}
 ActionResult closeAction(CliSession& s, const CliAction&) {
   closeMainWindow(s.program, s.routes);
   return std::nullopt;
@@ -78,7 +87,8 @@ constexpr ActionRow kActions[] = {
     {ActionKind::SelfDriver, selfDriverAction}, {ActionKind::IspEnable, ispEnableAction},
     {ActionKind::MsMode, msModeAction},       {ActionKind::Driver, driverAction},
     {ActionKind::Device, deviceAction},       {ActionKind::Isp, ispAction},
-    {ActionKind::Verify, verifyAction},       {ActionKind::Close, closeAction},
+    {ActionKind::Verify, verifyAction},       {ActionKind::IspAll, ispAllAction},
+    {ActionKind::VerifyAll, verifyAllAction}, {ActionKind::Close, closeAction},
 };
 
 void recordAction(Transcript& transcript, std::string name) {
@@ -100,6 +110,7 @@ ActionResult runAction(CliSession& session, const CliAction& action) {
 CliSession::CliSession(Port& port, Transcript& transcriptIn, const std::filesystem::path& workingDirectory)
     : transcript(transcriptIn), program(port, mainView, statusView), routes(port) {
   program.workingDirectory = workingDirectory;
+  makeScheduler = [&port](std::size_t runs) { return std::make_unique<LockstepScheduler>(port, runs); };
 }
 
 SessionOutcome runSession(CliSession& session, const std::vector<CliAction>& actions) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/every_reader_action.h"
 #include "app/program.h"
 #include "device/route_registry.h"
 #include "platform/sim/recording_main_view.h"
@@ -27,6 +28,9 @@ struct CliSession {
   RecordingStatusView statusView{transcript};
   Program program;
   RouteSet routes;
+  /// How isp-all and verify-all share the port among the readers' runs:
+  /// in lockstep, unless the front end says otherwise.
+  MakeScheduler makeScheduler;
 };
 
 struct SessionOutcome {

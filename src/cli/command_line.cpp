@@ -19,7 +19,8 @@ constexpr ActionWord kActionWords[] = {
     {"selfdriver", ActionKind::SelfDriver, false}, {"ispena", ActionKind::IspEnable, false},
     {"msmode", ActionKind::MsMode, false},    {"driver=", ActionKind::Driver, true},
     {"device=", ActionKind::Device, true},    {"isp", ActionKind::Isp, false},
-    {"verify", ActionKind::Verify, false},    {"close", ActionKind::Close, false},
+    {"verify", ActionKind::Verify, false},    {"isp-all", ActionKind::IspAll, false},
+    {"verify-all", ActionKind::VerifyAll, false}, {"close", ActionKind::Close, false},
 };
 
 /// The texts of "Device Sel" items: "1" to "9", and ":" for the tenth device.
@@ -48,7 +49,7 @@ ActionResult readAction(const std::string& written) {
   }
   return {std::nullopt, "unknown action \"" + written +
                             "\" (actions: getinfo userinfo selfdriver ispena msmode driver=NAME device=T isp "
-                            "verify close)"};
+                            "verify isp-all verify-all close)"};
 }
 
 std::string firstLine(std::string text) {
@@ -90,7 +91,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                  "its answer) as a machine file that replays the run")
       ->type_name("FILE");
   app.add_option("ACTION", actionWords,
-                 "getinfo userinfo selfdriver ispena msmode driver=NAME device=T isp verify close")
+                 "getinfo userinfo selfdriver ispena msmode driver=NAME device=T isp verify isp-all verify-all close")
       ->type_name("");
 
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());

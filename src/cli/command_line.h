@@ -24,6 +24,8 @@ enum class ActionKind {
   Device,      // device=T
   Isp,         // isp
   Verify,      // verify
+  IspAll,      // isp-all: "WIN9xISP" on every reader at once
+  VerifyAll,   // verify-all: "WIN9xVER" on every reader at once
   Close,       // close
 };
 

@@ -82,6 +82,8 @@ int runOnHost(const CliOptions& options, const CliStreams& streams, const HostAc
 
   const SerialFileGuard serialFile(options.workingDirectory);
   auto session = std::make_unique<CliSession>(port, transcript, options.workingDirectory);
+  // Real readers take their pauses in real time, side by side.
+  session->makeScheduler = [](std::size_t) { return std::make_unique<ConcurrentScheduler>(); };
   const SessionOutcome outcome = runSession(*session, options.actions);
   if (outcome.refusedChoice) {
     return usageError(streams.err,

@@ -87,6 +87,19 @@ void fillViolation(Json& json, const TranscriptEvent& event) {
 
 void fillSleep(Json& json, const TranscriptEvent& event) { json["ms"] = event.ms; }
 
+void fillReaderResult(Json& json, const TranscriptEvent& event) {
+  json["units"] = utf8FromBytes(event.units);
+  json["serial"] = utf8FromBytes(event.serial);
+  json["result"] = event.name;
+  json["text"] = utf8FromBytes(event.text);
+}
+
+void fillReaderTotals(Json& json, const TranscriptEvent& event) {
+  json["readers"] = event.successCount + event.failureCount;
+  json["success"] = event.successCount;
+  json["failure"] = event.failureCount;
+}
+
 struct EventRow {
   EventKind kind;
   const char* name;
@@ -103,6 +116,8 @@ constexpr EventRow kEventRows[] = {
     {EventKind::Io, "io", fillIo},
     {EventKind::Sleep, "sleep", fillSleep},
     {EventKind::Violation, "violation", fillViolation},
+    {EventKind::ReaderResult, "readerResult", fillReaderResult},
+    {EventKind::ReaderTotals, "readerTotals", fillReaderTotals},
 };
 
 std::string dumpLine(const Json& json) {
@@ -118,6 +133,11 @@ std::string jsonEventLine(const TranscriptEvent& event) {
   for (const auto& row : kEventRows) {
     if (row.kind != event.kind) continue;
     json["event"] = row.name;
+    // The events of one reader's run among several name the reader first;
+    // the requests and violations name theirs among their own keys.
+    if (event.reader > 0 && event.kind != EventKind::Io && event.kind != EventKind::Violation) {
+      json["reader"] = event.reader;
+    }
     row.fill(json, event);
     return dumpLine(json);
   }

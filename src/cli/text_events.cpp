@@ -33,6 +33,8 @@ constexpr ActionHeading kActionHeadings[] = {
     {"device=", true, "choose \"", "\" in \"Device Sel\""},
     {"isp", false, "click \"WIN9xISP\"", ""},
     {"verify", false, "click \"WIN9xVER\"", ""},
+    {"isp-all", false, "click \"WIN9xISP\" for every reader at once", ""},
+    {"verify-all", false, "click \"WIN9xVER\" for every reader at once", ""},
     {"close", false, "click \"Close\"", ""},
 };
 
@@ -101,6 +103,8 @@ void TextTranscriptWriter::write(const TranscriptEvent& event) {
     case EventKind::Io: writeIo(event); break;
     case EventKind::Sleep: line("  sleep " + number(event.ms) + " ms"); break;
     case EventKind::Violation: line("!! violation: " + event.text); break;
+    case EventKind::ReaderResult: writeReaderResult(event); break;
+    case EventKind::ReaderTotals: writeReaderTotals(event); break;
     case EventKind::List:
     case EventKind::End: break;
   }
@@ -184,15 +188,20 @@ void TextTranscriptWriter::statusCreated(const TranscriptEvent&) {
 
 void TextTranscriptWriter::statusShown(const TranscriptEvent&) {
   line("--- status window \"PROCESS STATUS DIALOG\" shown");
-  if (terminal_) drawBar();
+  statusShown_ = true;
+  if (bars_ == Bars::InPlace) drawBar();
 }
 
 void TextTranscriptWriter::statusHidden(const TranscriptEvent&) {
   endBar();
+  statusShown_ = false;
   line("--- status window hidden");
 }
 
-void TextTranscriptWriter::statusDestroyed(const TranscriptEvent&) { endBar(); }
+void TextTranscriptWriter::statusDestroyed(const TranscriptEvent&) {
+  endBar();
+  statusShown_ = false;
+}
 
 void TextTranscriptWriter::statusLabelSet(const TranscriptEvent& event) {
   statusLabel_ = event.text;
@@ -208,10 +217,8 @@ void TextTranscriptWriter::statusStepSet(const TranscriptEvent& event) { bar_.st
 
 void TextTranscriptWriter::statusStepped(const TranscriptEvent& event) {
   bar_.position = event.position;
-  if (terminal_) {
-    drawBar();
-    return;
-  }
+  if (bars_ == Bars::InPlace) drawBar();
+  if (bars_ != Bars::Lines) return;
   line("  progress \"" + statusLabel_ + "\" " + number(bar_.position) + " in " + number(bar_.low) + ".." +
        number(bar_.high));
 }
@@ -237,9 +244,19 @@ void TextTranscriptWriter::writeIo(const TranscriptEvent& event) {
   line(text);
 }
 
+void TextTranscriptWriter::writeReaderResult(const TranscriptEvent& event) {
+  line("reader " + number(event.reader) + " [" + event.units + "] serial " +
+       (event.serial.empty() ? std::string("none") : event.serial) + ": " + event.name + ": " + event.text);
+}
+
+void TextTranscriptWriter::writeReaderTotals(const TranscriptEvent& event) {
+  line("readers: " + number(event.successCount + event.failureCount) + ", success " + number(event.successCount) +
+       ", failure " + number(event.failureCount));
+}
+
 void TextTranscriptWriter::line(const std::string& text) {
   if (barDrawn_) out_ << kClearLine;
-  out_ << utf8FromBytes(text) << '\n';
+  out_ << utf8FromBytes(linePrefix_ + text) << '\n';
   if (barDrawn_) drawBar();
 }
 
@@ -255,14 +272,21 @@ void TextTranscriptWriter::block(const std::string& prefix, const std::string& t
   }
 }
 
-void TextTranscriptWriter::drawBar() {
+std::string TextTranscriptWriter::barText() const {
   const int span = std::max(1, bar_.high - bar_.low);
   const int filled = std::clamp((bar_.position - bar_.low) * kBarWidth / span, 0, kBarWidth);
-  std::string text = std::string(kClearLine) + utf8FromBytes(statusLabel_) + '[' +
-                     std::string(static_cast<std::size_t>(filled), '#') +
-                     std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] " + number(bar_.position) +
-                     '/' + number(bar_.high);
-  out_ << text << std::flush;
+  return utf8FromBytes(linePrefix_ + statusLabel_) + '[' + std::string(static_cast<std::size_t>(filled), '#') +
+         std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] " + number(bar_.position) + '/' +
+         number(bar_.high);
+}
+
+std::optional<std::string> TextTranscriptWriter::barLine() const {
+  if (!statusShown_) return std::nullopt;
+  return barText();
+}
+
+void TextTranscriptWriter::drawBar() {
+  out_ << kClearLine << barText() << std::flush;
   barDrawn_ = true;
 }
 

@@ -4,7 +4,13 @@
 // stream, one event at a time, then the `end` event. A run on the simulated
 // machine hands over its events when it is over; a run on real readers as
 // they come.
+//
+// In the text form the events of the readers' runs of isp-all and
+// verify-all each go to a writer of that reader's, whose lines start with
+// "[reader N] ". On a terminal their progress bars stand together below the
+// lines, one per reader, redrawn in place.
 
+#include <map>
 #include <memory>
 
 #include "cli/run_summary.h"
@@ -23,10 +29,19 @@ class TranscriptOutput {
   void end(const RunSummary& summary);
 
  private:
+  void writeText(const TranscriptEvent& event);
+  TextTranscriptWriter& readerWriter(int reader);
+  void eraseBars();
+  void drawBars();
+
   std::ostream& out_;
   bool json_;
   bool live_;
+  bool terminal_;
   std::unique_ptr<TextTranscriptWriter> text_;  // none for JSON
+  std::map<int, std::unique_ptr<TextTranscriptWriter>> readerTexts_;
+  /// Lines of readers' bars on the terminal below the last line written.
+  int barLines_ = 0;
 };
 
 }  // namespace updater

@@ -82,6 +82,7 @@ class IspRun {
 
   bool loadSerialCounterIfUsed() {
     if (!groups_.usesSerialFile) return true;
+    if (job_.reservedSerial != nullptr && !job_.userIspData.serialActive) return takeReservedCounter();
     if (!lockCounterIfAdvanced()) return false;
     const SerialLoadResult result = loadSerialCounter(job_.workingDirectory, counter_);
     if (result == SerialLoadResult::Ok) {
@@ -90,6 +91,17 @@ class IspRun {
     }
     failJob(sink_, serialLoadMessage(result));
     return false;
+  }
+
+  bool takeReservedCounter() {
+    const ReservedSerial& reserved = *job_.reservedSerial;
+    if (!reserved.failure.empty()) {
+      failJob(sink_, reserved.failure);
+      return false;
+    }
+    counter_ = reserved.counter;
+    noteHistoryCounter(job_.history, counter_);
+    return true;
   }
 
   // A counter this job may advance stays locked from its load to its save:
@@ -165,6 +177,8 @@ class IspRun {
   // and a revision that makes no serial number read no counter to advance.
   void consumeSerialNumber() {
     if (job_.userIspData.serialActive || !groups_.usesSerialFile) return;
+    // A reserved number was saved as used when it was taken.
+    if (job_.reservedSerial != nullptr) return;
     advanceSerialCounter(counter_);
     saveResult_ = saveSerialCounter(job_.port, job_.workingDirectory, counter_);
   }
@@ -183,5 +197,9 @@ class IspRun {
 }  // namespace
 
 void runIspJob(JobContext& job, IspTally& tally, SerialCounter& counter) { IspRun(job, tally, counter).run(); }
+
+bool ispRunTakesSerialNumber(const UserIspData& userIspData, std::string_view hardwareRevisionText) {
+  return !userIspData.serialActive && revisionGroupsOf(hardwareRevisionText).usesSerialFile;
+}
 
 }  // namespace updater

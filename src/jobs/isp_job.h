@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "isp/isp_tally.h"
 #include "jobs/job_context.h"
 #include "jobs/serial_counter.h"
@@ -21,6 +23,17 @@ namespace updater {
 ///
 /// Every failure before the programming ends the job with a stop box and
 /// nothing sent; SERIAL.TXT changes only after a success.
+///
+/// A run with a number taken ahead (JobContext::reservedSerial) neither
+/// loads, locks nor saves SERIAL.TXT: it makes its serial number from the
+/// reserved counter, or fails where the load would with the reservation's
+/// failure. Its history record goes in under the history's own lock alone.
 void runIspJob(JobContext& job, IspTally& tally, SerialCounter& counter);
+
+/// Whether an ISP run takes a number from SERIAL.TXT: not with DEVICE.TXT's
+/// fixed serial string, nor for a hardware revision whose images carry no
+/// serial number (`hardwareRevisionText` of the reader, as ispCommand sets
+/// it).
+bool ispRunTakesSerialNumber(const UserIspData& userIspData, std::string_view hardwareRevisionText);
 
 }  // namespace updater

@@ -13,6 +13,7 @@
 #include "isp/run_sink.h"
 #include "jobs/firmware_image.h"
 #include "jobs/history_record.h"
+#include "jobs/serial_reservation.h"
 #include "jobs/user_isp_data.h"
 #include "platform/port.h"
 
@@ -36,6 +37,10 @@ struct JobContext {
   /// The run's record in HISTORY.CSV, the station's and the reader's
   /// columns filled in; the job completes and appends it.
   HistoryRecord& history;
+  /// The serial number taken ahead for this run, when it is one of several
+  /// readers' runs (serial_reservation.h); none: the ISP job takes its
+  /// number from SERIAL.TXT itself.
+  const ReservedSerial* reservedSerial = nullptr;
 };
 
 }  // namespace updater

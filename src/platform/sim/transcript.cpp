@@ -14,6 +14,7 @@ TranscriptEvent consoleEvent(std::string_view line) {
 void Transcript::add(TranscriptEvent event) {
   const bool isTrace = event.kind == EventKind::Io || event.kind == EventKind::Sleep;
   if (isTrace && !keepTrace) return;
+  const std::lock_guard<std::mutex> held(adding_);
   if (onEvent) onEvent(event);
   events_.push_back(std::move(event));
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,8 @@ enum class EventKind {
   Io,
   Sleep,
   Violation,
+  ReaderResult,  // how one reader's run of several ended
+  ReaderTotals,  // the readers' runs counted
   End,
 };
 
@@ -51,11 +54,20 @@ struct TranscriptEvent {
   // for the other violations.
   int requestIndex = -1;
   int byteOffset = -1;
+  // A reader's result (with `reader`, its place in the device list; `name`
+  // "success" or "failure", `text` the message): its units and the serial
+  // number its image carried. The totals: `successCount`, `failureCount`.
+  std::string units;
+  std::string serial;
+  int successCount = 0;
+  int failureCount = 0;
 };
 
 /// A line the program wrote to its console.
 TranscriptEvent consoleEvent(std::string_view line);
 
+/// Events may come from several threads (the runs of several readers at
+/// once): each is added whole, and handed to `onEvent`, one at a time.
 class Transcript {
  public:
   /// When false, Io and Sleep events are not kept (the console's default).
@@ -72,6 +84,7 @@ class Transcript {
   std::vector<TranscriptEvent> ofKind(EventKind kind) const;
 
  private:
+  std::mutex adding_;
   std::vector<TranscriptEvent> events_;
 };
 
