@@ -13,6 +13,7 @@
 
 #include "cli/host_run.h"
 #include "cli/updater_cli.h"
+#include "platform/file_lock.h"
 #include "testing/demo_folder.h"
 #include "testing/history_csv.h"
 
@@ -181,6 +182,21 @@ TEST(EveryReader, AFailedReservationFailsEveryRunBeforeAnythingIsSent) {
     EXPECT_EQ(record.at("result"), "failure");
     EXPECT_EQ(record.at("serial"), "");
   }
+  for (std::size_t reader = 1; reader <= 3; ++reader) EXPECT_EQ(folder.flash(reader), "") << reader;
+}
+
+// Another station in the middle of its own run holds SERIAL.TXT: no number
+// is taken, no reader is sent anything, and the other station's counter is
+// left alone.
+TEST(EveryReader, AnotherStationsLockOnTheCounterFailsEveryRun) {
+  ReadersFolder folder;
+  const FileLockResult otherStation = lockHostFile(folder.directory.path() / "SERIAL.TXT.lock");
+  ASSERT_EQ(otherStation.status, FileLockStatus::Locked);
+  const CliRun run = folder.run(threeReaders(), {"getinfo", "ispena", "isp-all"});
+  unlockHostFile(otherStation.lock);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(linesStarting(run.out, "readers:"), (std::vector<std::string>{"readers: 3, success 0, failure 3"}));
+  EXPECT_EQ(folder.directory.readFile("SERIAL.TXT"), DemoFolder().directory.readFile("SERIAL.TXT"));
   for (std::size_t reader = 1; reader <= 3; ++reader) EXPECT_EQ(folder.flash(reader), "") << reader;
 }
 

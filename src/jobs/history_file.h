@@ -24,9 +24,11 @@ inline constexpr std::string_view kHistoryWriteFailure = "Error!!! Can Not Write
 inline constexpr std::string_view kHistoryLockFileName = "HISTORY.CSV.lock";
 
 /// How long a record waits for another station's append to end, and how
-/// often it looks. An append takes milliseconds.
+/// often it looks. An append takes milliseconds, and the readers' runs of
+/// isp-all end together, each wanting the lock at once: a long look would
+/// add its length to the runs that come later.
 inline constexpr std::uint32_t kHistoryLockWaitMs = 5000;
-inline constexpr std::uint32_t kHistoryLockPollMs = 50;
+inline constexpr std::uint32_t kHistoryLockPollMs = 5;
 
 /// Appends `record` to HISTORY.CSV in `directory`, with the header line when
 /// the file is new, under the file's lock. False when the lock could not be
