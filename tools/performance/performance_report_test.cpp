@@ -9,7 +9,7 @@ namespace {
 
 // A report as updater_bench writes it with repetitions: the medians count,
 // the means do not, and a statistic it cannot compute reads NaN.
-std::string benchReport(double jobCpuUs) {
+std::string benchReport(double jobCpuUs, double eightReadersMs = 117) {
   return R"({"context": {}, "benchmarks": [
     {"name": "BM_IspJob64K_mean", "run_name": "BM_IspJob64K", "run_type": "aggregate", "aggregate_name": "mean",
      "cpu_time": 999999, "real_time": 999999, "time_unit": "us"},
@@ -24,6 +24,11 @@ std::string benchReport(double jobCpuUs) {
      "cpu_time": 80000, "real_time": 80000, "time_unit": "ns", "bytes_per_second": 8.2e8},
     {"name": "BM_NtDriverProgramFirmware64K", "run_name": "BM_NtDriverProgramFirmware64K", "run_type": "iteration",
      "cpu_time": 6.5, "real_time": 7, "time_unit": "us", "allocs_per_run": 3},
+    {"name": "BM_IspAllOneReader/min_time:1.000/real_time", "run_name": "BM_IspAllOneReader/min_time:1.000/real_time",
+     "run_type": "iteration", "cpu_time": 2, "real_time": 104, "time_unit": "ms"},
+    {"name": "BM_IspAllEightReaders/min_time:1.000/real_time",
+     "run_name": "BM_IspAllEightReaders/min_time:1.000/real_time", "run_type": "iteration",
+     "cpu_time": 12, "real_time": )" + std::to_string(eightReadersMs) + R"(, "time_unit": "ms"},
     {"name": "BM_NtDriverProgramFirmware64K_cv", "run_name": "BM_NtDriverProgramFirmware64K", "run_type": "aggregate",
      "aggregate_name": "cv", "cpu_time": 0.01, "real_time": 0.01, "time_unit": "ns", "allocs_per_run": NaN}
   ]})";
@@ -43,6 +48,14 @@ TEST(PerformanceReport, GivesTheBudgetTheRatiosAndTheAllocationsPerCommand) {
   EXPECT_NE(text.find("| scramble | 78.00 µs | 60× | 840 MB/s |"), std::string::npos);
   EXPECT_NE(text.find("| `SelfDriverNt` | 6.50 µs | 3.00 | 0.50 |"), std::string::npos);
   EXPECT_NE(text.find("| `Aspi` | not measured |"), std::string::npos);
+  EXPECT_NE(text.find("| 8 | in memory | 117.00 ms | 12.00 ms | 1.12× |"), std::string::npos);
+  EXPECT_NE(text.find("Eight readers take 1.12 times the time of one, within the 1.25"), std::string::npos);
+}
+
+TEST(PerformanceReport, SaysWhenEightReadersTakeTooLong) {
+  const auto report = writeReport({benchReport(690, 140), ""});
+  ASSERT_TRUE(report.ok);
+  EXPECT_EQ(report.budgetUnmet, "eight readers at once take 1.35 times the time of one, over 1.25");
 }
 
 TEST(PerformanceReport, SaysWhenTheProgramTakesMoreThanItsShare) {
