@@ -221,9 +221,10 @@ std::vector<std::pair<std::string, int>> secondReadersRequests() {
   return requests;
 }
 
-// Every request of one reader's run fails in turn, as a failed transfer and
-// as a check condition: the other readers end exactly as in the clean run
-// (their flash, their records, their numbers), SERIAL.TXT too, and the
+// Every request of one reader's run fails in turn: as a failed transfer, as
+// a check condition, and as a reader pulled out there (that request and
+// every one after it fail). The other readers end exactly as in the clean
+// run (their flash, their records, their numbers), SERIAL.TXT too, and the
 // failing reader's number is a gap, never given to another.
 /// The records by the reader's units; a record goes in when its run ends.
 std::map<std::string, HistoryRow> recordsByUnits(const std::vector<HistoryRow>& records) {
@@ -239,11 +240,17 @@ TEST(EveryReader, AFailureInOneReadersRunLeavesTheOthersAsInTheCleanRun) {
   const std::vector<std::pair<std::string, int>> requests = secondReadersRequests();
   ASSERT_GE(requests.size(), 6u);
 
-  for (const auto& [name, occurrence] : requests) {
-    for (const char* kind : {"transport", "scsiStatus"}) {
+  for (std::size_t at = 0; at < requests.size(); ++at) {
+    const auto& [name, occurrence] = requests[at];
+    for (const std::string kind : {"transport", "scsiStatus", "unplugged"}) {
       SCOPED_TRACE(name + " #" + std::to_string(occurrence) + " " + kind);
       ReadersFolder folder;
-      const Json failure = Json::array({{{"command", name}, {"occurrence", occurrence}, {"kind", kind}}});
+      Json failure = Json::array();
+      for (std::size_t failing = at; failing < (kind == "unplugged" ? requests.size() : at + 1); ++failing) {
+        failure.push_back({{"command", requests[failing].first},
+                           {"occurrence", requests[failing].second},
+                           {"kind", kind == "scsiStatus" ? "scsiStatus" : "transport"}});
+      }
       const CliRun run = folder.run(threeReaders({{1, failure}}), {"getinfo", "ispena", "isp-all"});
       ASSERT_EQ(run.status, 0) << run.err;
       EXPECT_EQ(folder.directory.readFile("SERIAL.TXT"), clean.directory.readFile("SERIAL.TXT"));
