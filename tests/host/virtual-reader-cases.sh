@@ -156,11 +156,18 @@ run_reader_case() {
   fi
 }
 
-# The previous reader's gadget is gone (up to 10 s).
+# The previous readers' gadgets and units are gone (up to 10 s).
 wait_for_gone() {
   for _ in $(seq 50); do
-    [ -e /sys/kernel/config/usb_gadget/vreader ] || [ -e /dev/sg0 ] || return 0
+    nothing_plugged && return 0
     sleep 0.2
+  done
+  return 0
+}
+
+nothing_plugged() {
+  for node in /sys/kernel/config/usb_gadget/* /dev/sg*; do
+    [ -e "$node" ] && return 1
   done
   return 0
 }
