@@ -46,3 +46,14 @@ if [ -e "$cases/two-readers.json" ]; then
   expect "$cases/two-readers.json" "$cases/two-readers.expected" --dump-firmware "$scratch/out" getinfo device=2 ispena isp verify
   cp "$scratch/out/reader-2.bin" "$cases/two-readers.flash"
 fi
+# Four readers on four buses, all programmed and verified at once: each
+# reader's flash with its own serial number, the transcript, and the
+# records of HISTORY.CSV after the run.
+if [ -e "$cases/four-readers.json" ]; then
+  rm -rf "$scratch/out"
+  expect "$cases/four-readers.json" "$cases/four-readers.expected" --dump-firmware "$scratch/out" getinfo ispena isp-all verify-all
+  for reader in 1 2 3 4; do
+    cp "$scratch/out/reader-$reader.bin" "$cases/four-readers-$reader.flash"
+  done
+  cp "$scratch/work/HISTORY.CSV" "$cases/four-readers.history"
+fi

@@ -140,6 +140,39 @@ virtual_reader_two_readers() {
   [ ! -s /tmp/vreader-flash.bin ] || { echo "the first reader's flash changed"; return 1; }
 }
 
+# Four readers on four buses, programmed and verified at once (isp-all,
+# verify-all), each run on its own thread with real pauses: the runs' lines
+# interleave as the bus times them, so each reader's lines and the
+# session's own lines are compared apart with the simulated run's of the
+# same file. Each reader's flash carries its own serial number, taken from
+# SERIAL.TXT in device-list order; every run wrote its history record.
+virtual_reader_four_readers() {
+  fresh_work
+  updater-cli --host --workdir /tmp/work getinfo ispena isp-all verify-all >/tmp/four-readers.txt 2>&1
+  for gadget in vreader vreader2 vreader3 vreader4; do stop_virtual_reader $gadget || return 1; done
+  grep -v '^\[reader [0-9]\] ' /cases/four-readers.expected >/tmp/four-readers.session.expected
+  grep -v '^\[reader [0-9]\] ' /tmp/four-readers.txt | diff /tmp/four-readers.session.expected - || return 1
+  for reader in 1 2 3 4; do
+    grep "^\[reader $reader\] " /cases/four-readers.expected >/tmp/four-readers.$reader.expected
+    grep "^\[reader $reader\] " /tmp/four-readers.txt | diff /tmp/four-readers.$reader.expected - || return 1
+  done
+  [ "$(grep -c '^readers: 4, success 4, failure 0$' /tmp/four-readers.txt)" = 2 ] || { echo "not two runs of 4 successes"; return 1; }
+  serials=$(sed -n 's/^reader [1-4] \[sd[a-d]\] serial \([0-9]\{12\}\): success: .*/\1/p' /tmp/four-readers.txt | sort -u | wc -l)
+  [ "$serials" = 4 ] || { echo "$serials distinct serial numbers"; return 1; }
+  set -- $(cat /cases/work/SERIAL.TXT)
+  before="$1 $2 $(($3))"
+  set -- $(cat /tmp/work/SERIAL.TXT)
+  [ "$1 $2 $(($3 - 4))" = "$before" ] || { echo "SERIAL.TXT: $*"; return 1; }
+  # The records' order and times are the bus's; the rest is the simulated run's.
+  [ "$(wc -l </tmp/work/HISTORY.CSV)" = 9 ] || { echo "not 8 history records"; return 1; }
+  cut -d, -f2- /cases/four-readers.history | sort >/tmp/four-readers.history.expected
+  cut -d, -f2- /tmp/work/HISTORY.CSV | sort | diff /tmp/four-readers.history.expected - || return 1
+  cmp /cases/four-readers-1.flash /tmp/vreader-flash.bin &&
+    cmp /cases/four-readers-2.flash /tmp/vreader2-flash.bin &&
+    cmp /cases/four-readers-3.flash /tmp/vreader3-flash.bin &&
+    cmp /cases/four-readers-4.flash /tmp/vreader4-flash.bin
+}
+
 # Case $1: a new reader on machine file /cases/$3.json with options $4...,
 # then function $2 with the machine's name.
 run_reader_case() {
@@ -156,11 +189,18 @@ run_reader_case() {
   fi
 }
 
-# The previous reader's gadget is gone (up to 10 s).
+# The previous readers' gadgets and units are gone (up to 10 s).
 wait_for_gone() {
   for _ in $(seq 50); do
-    [ -e /sys/kernel/config/usb_gadget/vreader ] || [ -e /dev/sg0 ] || return 0
+    nothing_plugged && return 0
     sleep 0.2
+  done
+  return 0
+}
+
+nothing_plugged() {
+  for node in /sys/kernel/config/usb_gadget/* /dev/sg*; do
+    [ -e "$node" ] && return 1
   done
   return 0
 }
@@ -185,5 +225,23 @@ if wait_for_gone &&
   run_case virtual_reader_two_readers virtual_reader_two_readers
 else
   echo "FAIL virtual_reader_two_readers: the readers did not come up"
+  show_reader_log
+fi
+# Reader N of four-readers.json on dummy_udc.N-1; each is up (its unit
+# sgN-1 there) before the next is plugged, so that the kernel's names
+# follow the buses.
+start_four_readers() {
+  wait_for_gone || return 1
+  for reader in 1 2 3 4; do
+    gadget=vreader$reader
+    [ "$reader" = 1 ] && gadget=vreader
+    start_virtual_reader $gadget --machine /cases/four-readers.json --reader $reader --udc dummy_udc.$((reader - 1)) \
+      --flash-out /tmp/$gadget-flash.bin && wait_for_unit sg$((reader - 1)) >/dev/null || return 1
+  done
+}
+if start_four_readers; then
+  run_case virtual_reader_four_readers virtual_reader_four_readers
+else
+  echo "FAIL virtual_reader_four_readers: the readers did not come up"
   show_reader_log
 fi
