@@ -104,6 +104,25 @@ TEST(WindowsRecording, TheJobsReplayFromTheRecordingExactlyAsTheyRan) {
   EXPECT_EQ(replayed.recording.readers[0].session, recorded.recording.readers[0].session);
 }
 
+// On Windows ME the program reaches the reader through the ASPI layer,
+// which the recording leaves out: it holds the PC alone.
+TEST(WindowsRecording, ARunOnAnotherRouteRecordsThePcAlone) {
+  MachineDescription description = demoMachine();
+  description.windows = {false, 4, 90};
+  const DemoFolder folder;
+  const RecordedRun recorded(description, folder, {kJobs[0], kJobs[1], kJobs[2]});
+  ASSERT_NE(recorded.text.find("\"route\":\"Aspi\""), std::string::npos) << "the run took the ASPI route";
+  ASSERT_NE(recorded.text.find("\"success\":1"), std::string::npos) << "and programmed the reader";
+
+  EXPECT_TRUE(recorded.recording.readers.empty());
+  const MachineDescription replayMachine = readBack(recorded.recording);
+  EXPECT_FALSE(replayMachine.windows.nt);
+  EXPECT_EQ(replayMachine.windows.major, 4);
+  EXPECT_EQ(replayMachine.windows.minor, 90);
+  EXPECT_EQ(replayMachine.date, (LocalDate{2008, 5, 20}));
+  EXPECT_TRUE(replayMachine.readers.empty());
+}
+
 // Another maker's name in DEVICE.TXT changes the stamped image: the replay
 // leaves the recording at the first transfer that carries it.
 TEST(WindowsRecording, AChangedDeviceTxtIsAViolationAtTheFirstTransferThatDiffers) {
