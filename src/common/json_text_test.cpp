@@ -29,8 +29,9 @@ TEST(JsonText, BytesAreHexDigitPairsWithBlanksBetween) {
 }
 
 TEST(JsonText, BlocksPutEachItemOnALineOfItsOwn) {
-  EXPECT_EQ(jsonBlock('{', {jsonMember("a", "1"), jsonMember("b", jsonInlineObject({jsonMember("c", "true")}))}, '}', 2),
-            "{\n    \"a\": 1,\n    \"b\": {\"c\": true}\n  }");
+  const std::vector<std::string> members = {jsonMember("a", "1"),
+                                            jsonMember("b", jsonInlineObject({jsonMember("c", "true")}))};
+  EXPECT_EQ(jsonBlock('{', members, '}', 2), "{\n    \"a\": 1,\n    \"b\": {\"c\": true}\n  }");
   EXPECT_EQ(jsonBlock('[', {}, ']', 4), "[]");
 }
 

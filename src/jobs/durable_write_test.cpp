@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/sim/sim_machine.h"
-#include "testing/forwarding_port.h"
+#include "platform/forwarding_port.h"
 #include "testing/temporary_directory.h"
 
 namespace updater {

@@ -11,7 +11,7 @@
 #include "jobs/history_file.h"
 #include "platform/sim/sim_machine.h"
 #include "testing/child_process.h"
-#include "testing/forwarding_port.h"
+#include "platform/forwarding_port.h"
 #include "testing/history_csv.h"
 #include "testing/temporary_directory.h"
 

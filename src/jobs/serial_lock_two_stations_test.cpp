@@ -14,7 +14,7 @@
 #include "jobs/serial_counter.h"
 #include "jobs/serial_lock.h"
 #include "testing/child_process.h"
-#include "testing/forwarding_port.h"
+#include "platform/forwarding_port.h"
 #include "testing/operator_fixture.h"
 #include "testing/program_harness.h"
 #include "testing/temporary_directory.h"

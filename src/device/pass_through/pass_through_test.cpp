@@ -11,7 +11,7 @@
 #include "device/route_registry.h"
 #include "isp/program_firmware.h"
 #include "isp/verify_firmware.h"
-#include "testing/forwarding_port.h"
+#include "platform/forwarding_port.h"
 #include "testing/program_harness.h"
 #include "testing/route_runs.h"
 

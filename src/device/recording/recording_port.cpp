@@ -56,7 +56,8 @@ std::optional<SessionRequest> requestOf(ConstBytes input) {
 /// program clears the sense area before every request, so a replay that
 /// gives it these bytes gives it the same area.
 std::vector<Byte> senseOf(ConstBytes output) {
-  std::vector<Byte> sense = bytesAt(output, spt::kSenseArea, std::min<std::size_t>(getU8(output, spt::kSenseInfoLength), spt::kSenseAreaSize));
+  const std::size_t length = std::min<std::size_t>(getU8(output, spt::kSenseInfoLength), spt::kSenseAreaSize);
+  std::vector<Byte> sense = bytesAt(output, spt::kSenseArea, length);
   while (!sense.empty() && sense.back() == 0) sense.pop_back();
   return sense;
 }
@@ -100,26 +101,26 @@ bool isIdentityAnswer(const SessionExchange& exchange) {
 }  // namespace
 
 std::uint32_t RecordingPort::versionWord() {
-  const std::uint32_t word = inner_.versionWord();
+  const std::uint32_t word = inner().versionWord();
   if (!versionWord_) versionWord_ = word;
   return word;
 }
 
 LocalDateTime RecordingPort::localDateTime() {
-  const LocalDateTime now = inner_.localDateTime();
+  const LocalDateTime now = inner().localDateTime();
   if (!date_) date_ = now.date;
   return now;
 }
 
 std::uint32_t RecordingPort::logicalDrives() {
-  const std::uint32_t mask = inner_.logicalDrives();
+  const std::uint32_t mask = inner().logicalDrives();
   drivesSeen_ |= mask;
   return mask;
 }
 
 HandleValue RecordingPort::createFile(std::string_view name, std::uint32_t access, std::uint32_t shareMode,
                                       std::uint32_t disposition, std::uint32_t flags) {
-  const HandleValue handle = inner_.createFile(name, access, shareMode, disposition, flags);
+  const HandleValue handle = inner().createFile(name, access, shareMode, disposition, flags);
   const std::optional<char> letter = driveLetterOf(name);
   if (letter && handle != HandleValue::Invalid && handle != HandleValue::Null) {
     driveHandles_[handle] = *letter;
@@ -132,13 +133,13 @@ DeviceIoResult RecordingPort::deviceIoControl(HandleValue handle, std::uint32_t 
                                               Bytes output) {
   const auto drive = driveHandles_.find(handle);
   if (drive == driveHandles_.end() || controlCode != spt::kControlCode) {
-    return inner_.deviceIoControl(handle, controlCode, input, output);
+    return inner().deviceIoControl(handle, controlCode, input, output);
   }
   std::optional<SessionRequest> request = requestOf(input);
   // The request's fields are read again after the call from a copy of the
   // header: the answer may overwrite the input's.
   const std::vector<Byte> header = bytesAt(input, 0, spt::kHeaderSize);
-  const DeviceIoResult result = inner_.deviceIoControl(handle, controlCode, input, output);
+  const DeviceIoResult result = inner().deviceIoControl(handle, controlCode, input, output);
   if (!request) return result;
   SessionAnswer answer = result.ok ? answerOf(header, output, result) : transportFailure();
   exchanges_.push_back({drive->second, {std::move(*request), std::move(answer)}});
@@ -147,13 +148,13 @@ DeviceIoResult RecordingPort::deviceIoControl(HandleValue handle, std::uint32_t 
 
 bool RecordingPort::closeHandle(HandleValue handle) {
   driveHandles_.erase(handle);
-  return inner_.closeHandle(handle);
+  return inner().closeHandle(handle);
 }
 
 RecordedMachine RecordingPort::recording() {
   RecordedMachine machine;
-  machine.versionWord = versionWord_.value_or(inner_.versionWord());
-  machine.date = date_.value_or(inner_.localDate());
+  machine.versionWord = versionWord_.value_or(inner().versionWord());
+  machine.date = date_.value_or(inner().localDate());
   const std::array<int, kLetterCount> readerOf = assignReaders(machine);
   for (const LetterExchange& seen : exchanges_) {
     const int reader = readerOf[static_cast<std::size_t>(seen.letter - 'A')];

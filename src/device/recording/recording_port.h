@@ -28,61 +28,26 @@
 #include <vector>
 
 #include "device/recording/recorded_machine.h"
-#include "platform/port.h"
+#include "platform/forwarding_port.h"
 
 namespace updater {
 
-class RecordingPort : public Port {
+class RecordingPort : public ForwardingPort {
  public:
-  explicit RecordingPort(Port& inner) : inner_(inner) {}
+  explicit RecordingPort(Port& inner) : ForwardingPort(inner) {}
 
   /// What the program saw so far. The date is the first the program read,
   /// or today's when it has read none yet.
   RecordedMachine recording();
 
   std::uint32_t versionWord() override;
-  HostSystem hostSystem() override { return inner_.hostSystem(); }
-  void sleep(std::uint32_t milliseconds) override { inner_.sleep(milliseconds); }
   LocalDateTime localDateTime() override;
-  void consoleLine(std::string_view line) override { inner_.consoleLine(line); }
   std::uint32_t logicalDrives() override;
-  std::string driveName(char letter) override { return inner_.driveName(letter); }
   HandleValue createFile(std::string_view name, std::uint32_t access, std::uint32_t shareMode,
                          std::uint32_t disposition, std::uint32_t flags) override;
   DeviceIoResult deviceIoControl(HandleValue handle, std::uint32_t controlCode, ConstBytes input,
                                  Bytes output) override;
   bool closeHandle(HandleValue handle) override;
-  DataAddress dataAddress(Bytes buffer) override { return inner_.dataAddress(buffer); }
-  RegistryKeyValue openRegistryKey(std::string_view subKey, std::uint32_t access) override {
-    return inner_.openRegistryKey(subKey, access);
-  }
-  RegistryValueResult queryRegistryValue(RegistryKeyValue key, std::string_view valueName, Bytes buffer) override {
-    return inner_.queryRegistryValue(key, valueName, buffer);
-  }
-  bool closeRegistryKey(RegistryKeyValue key) override { return inner_.closeRegistryKey(key); }
-  ModuleValue loadLibrary(std::string_view name) override { return inner_.loadLibrary(name); }
-  EntryPointValue procAddress(ModuleValue module, std::string_view name) override {
-    return inner_.procAddress(module, name);
-  }
-  bool freeLibrary(ModuleValue module) override { return inner_.freeLibrary(module); }
-  std::uint32_t getAspi32SupportInfo(EntryPointValue entry) override { return inner_.getAspi32SupportInfo(entry); }
-  std::uint32_t sendAspi32Command(EntryPointValue entry, Bytes requestBlock, AspiPostingRoutine& posting) override {
-    return inner_.sendAspi32Command(entry, requestBlock, posting);
-  }
-  FileLockResult lockFile(const std::filesystem::path& path) override { return inner_.lockFile(path); }
-  bool unlockFile(FileLockValue lock) override { return inner_.unlockFile(lock); }
-  NewFileResult createNewFile(const std::filesystem::path& path) override { return inner_.createNewFile(path); }
-  AppendFileResult openFileForAppend(const std::filesystem::path& path) override {
-    return inner_.openFileForAppend(path);
-  }
-  FileWriteResult writeFile(NewFileValue file, std::string_view data) override { return inner_.writeFile(file, data); }
-  bool flushFile(NewFileValue file) override { return inner_.flushFile(file); }
-  bool closeFile(NewFileValue file) override { return inner_.closeFile(file); }
-  bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
-    return inner_.renameFile(from, to);
-  }
-  bool removeFile(const std::filesystem::path& path) override { return inner_.removeFile(path); }
-  bool isReadOnlyFile(const std::filesystem::path& path) override { return inner_.isReadOnlyFile(path); }
 
  private:
   /// One request to the unit at a drive letter, with its answer.
@@ -105,7 +70,6 @@ class RecordingPort : public Port {
   /// into machine.drives; gives each letter's reader index, -1 for none.
   std::array<int, kLetterCount> assignReaders(RecordedMachine& machine) const;
 
-  Port& inner_;
   std::optional<std::uint32_t> versionWord_;
   std::optional<LocalDate> date_;
   /// The letters logicalDrives has reported, and those opened.

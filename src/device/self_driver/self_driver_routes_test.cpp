@@ -17,7 +17,7 @@
 #include "isp/verify_firmware.h"
 #include "jobs/ms_update.h"
 #include "testing/driver_request.h"
-#include "testing/forwarding_port.h"
+#include "platform/forwarding_port.h"
 #include "testing/program_harness.h"
 #include "testing/route_runs.h"
 #include "testing/temporary_directory.h"

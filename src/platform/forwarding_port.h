@@ -1,8 +1,9 @@
 #pragma once
 
-// A port that hands every call to another one: the base of test decorators
-// that watch or change a single call (what a request carried, a failure at
-// one moment) and leave the rest to the simulated machine.
+// A port that hands every call to another one: the base of decorators that
+// watch or change a few calls and leave the rest to the port they wrap (the
+// recording port of updater.exe /record; in tests, what a request carried or
+// a failure at one moment, over the simulated machine).
 
 #include "platform/port.h"
 
@@ -61,6 +62,10 @@ class ForwardingPort : public Port {
   }
   bool removeFile(const std::filesystem::path& path) override { return inner_.removeFile(path); }
   bool isReadOnlyFile(const std::filesystem::path& path) override { return inner_.isReadOnlyFile(path); }
+
+ protected:
+  /// The port every call goes on to.
+  Port& inner() { return inner_; }
 
  private:
   Port& inner_;
