@@ -23,7 +23,7 @@
 #include "device/pass_through/pass_through.h"
 #include "fuzz_input.h"
 #include "platform/sim/sim_machine.h"
-#include "testing/forwarding_port.h"
+#include "platform/forwarding_port.h"
 
 namespace updater {
 namespace {

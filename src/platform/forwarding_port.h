@@ -2,8 +2,9 @@
 
 // A port that hands every call to another one: the base of decorators that
 // watch or change a few calls and leave the rest to the port they wrap (the
-// tests' watchers and injected failures, one reader's share of a port that
-// several readers' runs use at once). Each call is made while the hold that
+// recording port of updater.exe /record, one reader's share of a port that
+// several readers' runs use at once; in tests, what a request carried or a
+// failure at one moment, over the simulated machine). Each call is made while the hold that
 // `hold` gives is kept: none, unless a decorator needs the calls of several
 // threads taken one at a time.
 

@@ -1,5 +1,7 @@
 #include "win32_app/main_dialog.h"
 
+#include <utility>
+
 #include "app/control_ids.h"
 #include "app/load_user_isp_data.h"
 #include "app/main_window.h"
@@ -30,11 +32,13 @@ std::span<const CommandMapEntry<MainDialog>> MainDialog::commandMap() {
   return kMap;
 }
 
-MainDialog::MainDialog(HINSTANCE instance, Program& program, RouteSet& routes, Win32MainView& view)
+MainDialog::MainDialog(HINSTANCE instance, Program& program, RouteSet& routes, Win32MainView& view,
+                       std::function<void()> jobFinished)
     : instance_(instance),
       program_(program),
       routes_(routes),
       view_(view),
+      jobFinished_(std::move(jobFinished)),
       icon_(LoadIconA(instance, MAKEINTRESOURCEA(UPDATER_ICON))) {}
 
 MainDialog::~MainDialog() {
@@ -80,6 +84,7 @@ BOOL MainDialog::initialise() {
   }
   SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  finishJob();
   return TRUE;
 }
 
@@ -97,6 +102,10 @@ bool MainDialog::paintMinimised() {
   return true;
 }
 
+void MainDialog::finishJob() {
+  if (jobFinished_) jobFinished_();
+}
+
 void MainDialog::closeClicked() {
   closeMainWindow(program_, routes_);
   EndDialog(window_, IDOK);
@@ -107,10 +116,19 @@ void MainDialog::cancelPressed() { EndDialog(window_, IDCANCEL); }
 
 void MainDialog::driverSelectChanged() { updater::driverSelectChanged(program_, routes_); }
 void MainDialog::selfDriverClicked() { updater::selfDriverClicked(program_); }
-void MainDialog::getInfoClicked() { getInfo(program_, routes_); }
+void MainDialog::getInfoClicked() {
+  getInfo(program_, routes_);
+  finishJob();
+}
 void MainDialog::ispEnableClicked() { updater::ispEnableClicked(program_); }
-void MainDialog::ispClicked() { ispCommand(program_, routes_); }
-void MainDialog::verifyClicked() { verifyCommand(program_, routes_); }
+void MainDialog::ispClicked() {
+  ispCommand(program_, routes_);
+  finishJob();
+}
+void MainDialog::verifyClicked() {
+  verifyCommand(program_, routes_);
+  finishJob();
+}
 void MainDialog::deviceSelectChanged() { updater::deviceSelectChanged(program_); }
 void MainDialog::userIspInfoClicked() { updater::userIspInfoClicked(program_); }
 void MainDialog::msModeClicked() { updater::msModeClicked(program_); }

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <span>
 
 #include "win32_app/command_map.h"
@@ -19,7 +20,10 @@ class Win32MainView;
 
 class MainDialog {
  public:
-  MainDialog(HINSTANCE instance, Program& program, RouteSet& routes, Win32MainView& view);
+  /// `jobFinished`, when set, runs after the start-up's scan and after
+  /// every GetInfo, ISP and verify run.
+  MainDialog(HINSTANCE instance, Program& program, RouteSet& routes, Win32MainView& view,
+             std::function<void()> jobFinished = {});
   ~MainDialog();
   MainDialog(const MainDialog&) = delete;
   MainDialog& operator=(const MainDialog&) = delete;
@@ -34,6 +38,7 @@ class MainDialog {
   INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
   BOOL initialise();
   bool paintMinimised();
+  void finishJob();
 
   // Handlers of the message map.
   void closeClicked();
@@ -55,6 +60,7 @@ class MainDialog {
   Program& program_;
   RouteSet& routes_;
   Win32MainView& view_;
+  std::function<void()> jobFinished_;
   HICON icon_;
   HWND window_ = nullptr;
 };

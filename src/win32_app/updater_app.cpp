@@ -34,7 +34,7 @@ int UpdaterApp::run(Port& port) {
   program.applicationName = executableBaseName();
   RouteSet routes(port);
 
-  MainDialog dialog(instance_, program, routes, mainView);
+  MainDialog dialog(instance_, program, routes, mainView, jobFinished_);
   return dialog.runModal() == IDOK ? 0 : 1;
 }
 

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace updater {
@@ -20,8 +21,13 @@ class UpdaterApp {
   /// Runs the program on `port`; returns the process's exit status.
   int run(Port& port);
 
+  /// Runs `hook` after the start-up's scan and after every GetInfo, ISP
+  /// and verify run of the next `run`.
+  void afterEachJob(std::function<void()> hook) { jobFinished_ = std::move(hook); }
+
  private:
   HINSTANCE instance_;
+  std::function<void()> jobFinished_;
 };
 
 /// The base name of the running executable ("updater" for updater.exe): the

@@ -118,7 +118,7 @@ bool PassThroughDrive::send(const ScsiPassThroughRequest& request, ConstBytes da
 }
 
 bool PassThroughDrive::inquiry(std::uint8_t unit, Bytes buffer) {
-  CommandBlock cdb{0x12, 0, 0, 0, kInquiryLength, 0, 0, 0, 0, 0, 0, 0};
+  CommandBlock cdb{kInquiryOpcode, 0, 0, 0, kInquiryLength, 0, 0, 0, 0, 0, 0, 0};
   cdb[1] = static_cast<Byte>(unit << 5);
   return send(identityRequest(cdb, kInquiryLength), {}, buffer);
 }
@@ -126,12 +126,12 @@ bool PassThroughDrive::inquiry(std::uint8_t unit, Bytes buffer) {
 bool PassThroughDrive::driverIdentify(std::uint8_t variant, Bytes buffer) {
   // Bytes 2..5: the identity signature 0x04A55A30, most significant first;
   // byte 8: one block.
-  const CommandBlock cdb{0xFF, variant, 0x04, 0xA5, 0x5A, 0x30, 0, 0, 0x01, 0, 0, 0};
+  const CommandBlock cdb{kDriverIdentifyOpcode, variant, 0x04, 0xA5, 0x5A, 0x30, 0, 0, 0x01, 0, 0, 0};
   return send(identityRequest(cdb, kDriverIdentifyLength), {}, buffer);
 }
 
 bool PassThroughDrive::deviceIdentify(Bytes buffer) {
-  const CommandBlock cdb{0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0};
+  const CommandBlock cdb{kVendorOpcode, kDeviceIdentifyCode, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0};
   return send(identityRequest(cdb, static_cast<std::uint32_t>(kIdentifyLength)), {}, buffer);
 }
 

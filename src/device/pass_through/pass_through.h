@@ -17,6 +17,13 @@
 
 namespace updater {
 
+/// The first command-block bytes of the identity requests the drive carrier
+/// sends: INQUIRY, the driver-level identify (then its variant, 0x13 or
+/// 0x03) and, after the vendor opcode, the controller's identify.
+inline constexpr Byte kInquiryOpcode = 0x12;
+inline constexpr Byte kDriverIdentifyOpcode = 0xFF;
+inline constexpr Byte kDeviceIdentifyCode = 0x05;
+
 /// One command as the route sends it.
 struct ScsiPassThroughRequest {
   CommandBlock cdb{};

@@ -15,7 +15,7 @@
 #include "common/bytes.h"
 #include "platform/port.h"
 #include "platform/sim/failure_plan.h"
-#include "platform/sim/reader_session.h"
+#include "platform/reader_session.h"
 #include "platform/sim/sim_loader.h"
 
 namespace updater {

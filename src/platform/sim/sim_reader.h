@@ -6,7 +6,7 @@
 // after a run.
 //
 // A reader whose description has a recorded session answers from it alone
-// (platform/sim/reader_session.h); its loader and failure plan stay idle.
+// (platform/sim/session_replay.h); its loader and failure plan stay idle.
 // Once asked to, a reader writes down its own session as requests come.
 
 #include <map>
@@ -15,7 +15,7 @@
 
 #include "platform/sim/failure_plan.h"
 #include "platform/sim/machine_description.h"
-#include "platform/sim/reader_session.h"
+#include "platform/sim/session_replay.h"
 #include "platform/sim/sim_loader.h"
 #include "platform/sim/sim_ms_controller.h"
 

@@ -15,7 +15,7 @@
 // controller; its block write of the marker block switches it.
 //
 // A reader that plays back a recorded session answers its requests from it
-// (platform/sim/reader_session.h): a request is its name, the command block
+// (platform/reader_session.h): a request is its name, the command block
 // the loader gets (none for the port driver's requests that build none) and
 // its data-out; the answer area of a request without data-out is its
 // data-in. The drivers report no SCSI status, so a recorded status fails the

@@ -1,4 +1,4 @@
-#include "platform/sim/reader_session.h"
+#include "platform/sim/session_replay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/sim/reader_session.h"
+#include "platform/sim/session_replay.h"
 
 #include <algorithm>
 
@@ -48,12 +48,6 @@ SessionDeviation deviation(std::size_t index, const SessionRequest& sent, const 
 }
 
 }  // namespace
-
-SessionAnswer transportFailure() {
-  SessionAnswer answer;
-  answer.transportFailure = true;
-  return answer;
-}
 
 std::optional<std::size_t> firstDifference(const SessionRequest& recorded, const SessionRequest& sent) {
   if (recorded.name != sent.name) return 0;

@@ -1,51 +1,17 @@
 #pragma once
 
-// A reader's session: every request the program sent to one reader, in
-// order, with the answer it got. A run writes it down as it goes (what
-// `updater-cli --record` saves), and a machine file may give it back: that
-// reader then answers from the list instead of from its controller.
-//
-// A request is taken at the reader's level, whatever route carried it: its
-// name, the command block the reader received (none for the self-driver
-// requests that carry none), and its data-out bytes. Its bytes, for the
-// purpose of naming where two requests differ, are the command block
-// followed by the data-out bytes.
+// A recorded session (platform/reader_session.h) played back by a simulated
+// reader: each request the program sends is compared with the one recorded
+// at its place, and gets the recorded answer when it is the same request.
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "common/bytes.h"
+#include "platform/reader_session.h"
 
 namespace updater {
-
-struct SessionRequest {
-  /// A request name of the machine file's `failures` ("inquiry", "sendIspData", ...).
-  std::string name;
-  std::vector<Byte> cdb;
-  std::vector<Byte> dataOut;
-};
-
-struct SessionAnswer {
-  /// The request did not complete: the route's transport (or the driver)
-  /// failed it. Nothing else of the answer counts then.
-  bool transportFailure = false;
-  /// The SCSI status it completed with; the self drivers report none (0).
-  Byte status = 0;
-  std::vector<Byte> dataIn;
-  std::vector<Byte> sense;
-};
-
-struct SessionExchange {
-  SessionRequest request;
-  SessionAnswer answer;
-};
-
-using ReaderSession = std::vector<SessionExchange>;
-
-/// The answer of a request that cannot be answered: a failed transfer.
-SessionAnswer transportFailure();
 
 /// Where a request sent during a replay left the recording.
 struct SessionDeviation {
