@@ -185,6 +185,22 @@ TEST(EveryReader, AFailedReservationFailsEveryRunBeforeAnythingIsSent) {
   for (std::size_t reader = 1; reader <= 3; ++reader) EXPECT_EQ(folder.flash(reader), "") << reader;
 }
 
+// The runs take turns in the machine's time the same way every time, so a
+// recorded isp-all replays request for request.
+TEST(EveryReader, ARecordedRunReplaysWithTheSameTranscript) {
+  const std::vector<std::string> actions = {"getinfo", "ispena", "isp-all", "verify-all"};
+  ReadersFolder recorded;
+  const std::string recording = (recorded.directory.path() / "session.json").string();
+  const CliRun first = recorded.run(threeReaders(), actions, {"--record", recording});
+  ASSERT_EQ(first.status, 0) << first.err;
+
+  ReadersFolder replayed;
+  const CliRun second = replayed.run(Json::parse(recorded.directory.readFile("session.json")), actions);
+  ASSERT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out, first.out);
+  EXPECT_EQ(second.out.find("violation"), std::string::npos);
+}
+
 // Another station in the middle of its own run holds SERIAL.TXT: no number
 // is taken, no reader is sent anything, and the other station's counter is
 // left alone.
