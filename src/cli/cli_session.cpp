@@ -108,9 +108,11 @@ ActionResult runAction(CliSession& session, const CliAction& action) {
 }  // namespace
 
 CliSession::CliSession(Port& port, Transcript& transcriptIn, const std::filesystem::path& workingDirectory)
-    : transcript(transcriptIn), program(port, mainView, statusView), routes(port) {
+    : transcript(transcriptIn),
+      program(port, mainView, statusView),
+      routes(port),
+      makeScheduler([&port](std::size_t runs) { return std::make_unique<LockstepScheduler>(port, runs); }) {
   program.workingDirectory = workingDirectory;
-  makeScheduler = [&port](std::size_t runs) { return std::make_unique<LockstepScheduler>(port, runs); };
 }
 
 SessionOutcome runSession(CliSession& session, const std::vector<CliAction>& actions) {

@@ -74,7 +74,7 @@ Figures readFigures(const Json& report) {
     if (runType == "aggregate" && aggregate != "median") continue;
     // A benchmark with options is named after them ("BM_X/min_time:1.000/real_time").
     std::string name = run.value("run_name", run.value("name", ""));
-    name = name.substr(0, name.find('/'));
+    if (const std::size_t options = name.find('/'); options != std::string::npos) name.resize(options);
     if (runType == "iteration" && figures.count(name) != 0) continue;
     const std::string unit = run.value("time_unit", "ns");
     Figure figure;
