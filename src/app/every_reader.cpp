@@ -10,6 +10,7 @@
 #include "device/hardware_revision.h"
 #include "device/route_registry.h"
 #include "jobs/isp_job.h"
+#include "jobs/run_history.h"
 #include "jobs/serial_reservation.h"
 #include "platform/run_port.h"
 
@@ -61,14 +62,6 @@ void runCommand(Program& program, RouteSet& routes, EveryReaderJob job) {
   }
 }
 
-std::string lastLine(const std::string& text) {
-  const std::size_t end = text.find_last_not_of('\n');
-  if (end == std::string::npos) return {};
-  const std::size_t lineFeed = text.rfind('\n', end);
-  const std::size_t start = lineFeed == std::string::npos ? 0 : lineFeed + 1;
-  return text.substr(start, end + 1 - start);
-}
-
 ReaderRunResult resultOf(ReaderRun& run, std::size_t index) {
   Program& program = run.program;
   const HistoryRecord& record = program.historyRecord;
@@ -77,7 +70,7 @@ ReaderRunResult resultOf(ReaderRun& run, std::size_t index) {
   result.units = unitsText(program, selectedEntry(program.deviceTable));
   result.serial = record.serial;
   result.success = record.result == "success";
-  result.message = record.result.empty() ? lastLine(program.statusLog) : record.message;
+  result.message = record.result.empty() ? std::string(lastLogLine(program.statusLog)) : record.message;
   return result;
 }
 

@@ -15,6 +15,11 @@ inline constexpr std::size_t kInquiryIdentityWidth = 28;
 inline constexpr std::size_t kInquiryIdentityProductOffset = 8;
 inline constexpr std::size_t kInquiryIdentityRevisionOffset = 24;
 
+/// The standard INQUIRY answer the scans ask for, and where the identity
+/// stands in it (bytes 8..35).
+inline constexpr std::size_t kInquiryAnswerLength = 36;
+inline constexpr std::size_t kInquiryAnswerIdentityOffset = 8;
+
 using InquiryIdentity = std::array<char, kInquiryIdentityWidth>;
 
 /// The two identities a scan accepts a reader by (DEVICE.TXT's "FA_Inquiry_..."

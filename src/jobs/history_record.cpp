@@ -47,10 +47,9 @@ std::string historyLine(const HistoryRecord& record) {
 }
 
 std::string isoLocalTime(const LocalDateTime& time) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", time.date.year, time.date.month,
-                      time.date.day, time.hour, time.minute, time.second);
-  return text;
+  char text[16];
+  (void)std::snprintf(text, sizeof text, "T%02d:%02d:%02d", time.hour, time.minute, time.second);
+  return isoDate(time.date) + text;
 }
 
 }  // namespace updater

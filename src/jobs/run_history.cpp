@@ -7,11 +7,6 @@
 namespace updater {
 namespace {
 
-std::string_view lastLine(std::string_view text) {
-  const std::size_t lineBreak = text.rfind('\n');
-  return lineBreak == std::string_view::npos ? text : text.substr(lineBreak + 1);
-}
-
 std::string hexCode(std::uint32_t value) {
   std::string text;
   appendPaddedHex(text, value, 2);
@@ -19,6 +14,14 @@ std::string hexCode(std::uint32_t value) {
 }
 
 }  // namespace
+
+std::string_view lastLogLine(std::string_view log) {
+  const std::size_t end = log.find_last_not_of('\n');
+  if (end == std::string_view::npos) return {};
+  const std::size_t lineBreak = log.rfind('\n', end);
+  const std::size_t start = lineBreak == std::string_view::npos ? 0 : lineBreak + 1;
+  return log.substr(start, end + 1 - start);
+}
 
 void noteHistoryImage(HistoryRecord& record, std::string_view fileName, const FirmwareImage& firmware) {
   const ConstBytes bytes(firmware.image.data(), firmware.length);
@@ -34,7 +37,7 @@ void noteHistoryCounter(HistoryRecord& record, const SerialCounter& counter) {
 
 std::string historyMessage(RunSink& sink, bool success) {
   if (!success && !sink.failureText().empty()) return sink.failureText();
-  return std::string(lastLine(sink.statusLog()));
+  return std::string(lastLogLine(sink.statusLog()));
 }
 
 bool writeRunRecord(JobContext& job, std::string_view jobName, bool success) {

@@ -15,6 +15,9 @@
 
 namespace updater {
 
+/// The last line of `log` that is not empty; empty when it has none.
+std::string_view lastLogLine(std::string_view log);
+
 /// The image columns: the file's name, its length and the SHA-256 of the
 /// bytes read. Right after the load, before anything is patched in.
 void noteHistoryImage(HistoryRecord& record, std::string_view fileName, const FirmwareImage& firmware);

@@ -6,6 +6,7 @@
 // machine only advances a virtual clock and never waits.
 
 #include <cstdint>
+#include <string>
 
 namespace updater {
 
@@ -17,6 +18,10 @@ struct LocalDate {
 
   friend bool operator==(const LocalDate&, const LocalDate&) = default;
 };
+
+/// "2007-12-25": the ISO 8601 form, as the machine file and the history
+/// write a date.
+std::string isoDate(const LocalDate& date);
 
 /// A local date and time of day, to the second.
 struct LocalDateTime {

@@ -15,7 +15,7 @@ namespace spt = scsi_pass_through;
 
 constexpr std::uint32_t kIdentityTimeoutSeconds = 2;
 constexpr std::uint32_t kVendorTimeoutSeconds = 30;
-constexpr std::uint32_t kInquiryLength = 36;
+constexpr auto kInquiryLength = static_cast<std::uint32_t>(kInquiryAnswerLength);
 constexpr std::uint32_t kDriverIdentifyLength = 512;
 
 /// The inquiry identity the NT self driver's readers report: vendor, product

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "device/device_table.h"
+#include "device/inquiry_identity.h"
 #include "device/recording/request_name.h"
 #include "platform/scsi_pass_through.h"
 
@@ -10,9 +12,6 @@ namespace updater {
 namespace {
 
 namespace spt = scsi_pass_through;
-
-constexpr std::size_t kInquiryAnswerSize = 36;
-constexpr std::size_t kIdentifyAnswerSize = 528;
 
 /// The drive letter that `name` opens ("\\.\E:"), upper case; none for
 /// any other name.
@@ -81,12 +80,12 @@ SessionAnswer answerOf(ConstBytes input, ConstBytes output, const DeviceIoResult
 
 bool isIdentifyAnswer(const SessionExchange& exchange) {
   return exchange.request.name == "deviceIdentify" && !exchange.answer.transportFailure &&
-         exchange.answer.status == 0 && exchange.answer.dataIn.size() == kIdentifyAnswerSize;
+         exchange.answer.status == 0 && exchange.answer.dataIn.size() == kIdentifyLength;
 }
 
 bool isInquiryAnswer(const SessionExchange& exchange) {
   return exchange.request.name == "inquiry" && !exchange.answer.transportFailure && exchange.answer.status == 0 &&
-         exchange.answer.dataIn.size() == kInquiryAnswerSize;
+         exchange.answer.dataIn.size() == kInquiryAnswerLength;
 }
 
 /// What tells one reader from another: its first identify block of any

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "common/json_text.h"
+#include "device/inquiry_identity.h"
 
 namespace updater {
 namespace {
@@ -16,15 +17,7 @@ std::string windowsJson(std::uint32_t versionWord) {
                            jsonMember("minor", std::to_string(versionWord >> 8 & 0xFFu))});
 }
 
-std::string paddedNumber(int value, std::size_t digits) {
-  std::string text = std::to_string(value);
-  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
-  return text;
-}
-
-std::string dateJson(const LocalDate& date) {
-  return '"' + paddedNumber(date.year, 4) + '-' + paddedNumber(date.month, 2) + '-' + paddedNumber(date.day, 2) + '"';
-}
+std::string dateJson(const LocalDate& date) { return '"' + isoDate(date) + '"'; }
 
 /// An INQUIRY answer's text at `offset`, without its blank padding.
 std::string inquiryText(const std::vector<Byte>& data, std::size_t offset, std::size_t width) {
@@ -36,9 +29,12 @@ std::string inquiryText(const std::vector<Byte>& data, std::size_t offset, std::
 
 // Vendor at 8..15, product at 16..31, revision at 32..35.
 std::string inquiryJson(const std::vector<Byte>& data) {
-  return jsonInlineObject({jsonMember("vendor", jsonString(inquiryText(data, 8, 8))),
-                           jsonMember("product", jsonString(inquiryText(data, 16, 16))),
-                           jsonMember("revision", jsonString(inquiryText(data, 32, 4)))});
+  constexpr std::size_t kVendor = kInquiryAnswerIdentityOffset;
+  constexpr std::size_t kProduct = kInquiryAnswerIdentityOffset + kInquiryIdentityProductOffset;
+  constexpr std::size_t kRevision = kInquiryAnswerIdentityOffset + kInquiryIdentityRevisionOffset;
+  return jsonInlineObject({jsonMember("vendor", jsonString(inquiryText(data, kVendor, kInquiryVendorWidth))),
+                           jsonMember("product", jsonString(inquiryText(data, kProduct, kInquiryProductWidth))),
+                           jsonMember("revision", jsonString(inquiryText(data, kRevision, kInquiryRevisionWidth)))});
 }
 
 // A transport failure carries nothing else; absent fields are empty or 0.
@@ -59,11 +55,10 @@ std::string exchangeJson(const SessionExchange& exchange) {
 }
 
 constexpr std::size_t kReaderIndent = 4;
-constexpr std::size_t kInquiryAnswerSize = 36;
 
 std::string readerJson(const RecordedReader& reader) {
   std::vector<std::string> members = {jsonMember("letters", jsonString(reader.letters))};
-  if (reader.inquiryData.size() == kInquiryAnswerSize) {
+  if (reader.inquiryData.size() == kInquiryAnswerLength) {
     members.push_back(jsonMember("inquiry", inquiryJson(reader.inquiryData)));
   }
   if (!reader.identify.empty()) members.push_back(jsonMember("identify", jsonHexBytes(reader.identify)));
